@@ -1,0 +1,1 @@
+# Cross-builds keycodes.exe with MinGW-w64 when it is installed.

@@ -1,0 +1,90 @@
+#include "console/keyReader.hpp"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int noPendingCode = -1;
+constexpr int noKey = -1;
+
+bool isExtendedLead(unsigned char lead) { return lead == 0 || lead == 224; }
+
+// Reads records until one gives a code. Returns noKey when the source has
+// nothing more to give.
+int readCodeFromRecords(ReaderState& state, const RecordSource& source) {
+  KeyRecord record;
+  while (source.readRecord(record)) {
+    if (record.eventType != EventType::key || !record.keyDown) {
+      continue;
+    }
+    if (record.asciiChar != 0) {
+      return record.asciiChar;
+    }
+    if (const auto pair = lookupKey(record)) {
+      state.pendingCode = pair->second;
+      return pair->lead;
+    }
+    // Modifier keys alone, lock keys and keys without a pair end up here.
+  }
+  return noKey;
+}
+
+}  // namespace
+
+KeyState keyStateOf(std::uint32_t controlKeyState) {
+  if ((controlKeyState & altPressed) != 0) {
+    return altState;
+  }
+  if ((controlKeyState & ctrlPressed) != 0) {
+    return ctrlState;
+  }
+  if ((controlKeyState & shiftPressed) != 0) {
+    return shiftState;
+  }
+  return plainState;
+}
+
+std::optional<KeyPair> lookupKey(const KeyRecord& record) {
+  const KeyState state = keyStateOf(record.controlKeyState);
+  if ((record.controlKeyState & enhancedKey) != 0) {
+    const auto* row = std::find_if(EnhancedKeys.begin(), EnhancedKeys.end(), [&](const EnhancedKeyRow& candidate) {
+      return candidate.scanCode == record.scanCode;
+    });
+    if (row == EnhancedKeys.end()) {
+      return std::nullopt;
+    }
+    return row->pairs[state];
+  }
+  if (record.scanCode >= NormalKeys.size()) {
+    return std::nullopt;
+  }
+  const KeyPair pair = NormalKeys[record.scanCode][state];
+  if (!isExtendedLead(pair.lead) || pair.second == 0) {
+    return std::nullopt;
+  }
+  return pair;
+}
+
+int nextKeyCode(ReaderState& state, const RecordSource& source) {
+  if (state.pendingCode != noPendingCode) {
+    const int held = state.pendingCode & 0xFF;
+    state.pendingCode = noPendingCode;
+    return held;
+  }
+  if (state.consoleInput == ConsoleInput::notOpened) {
+    state.consoleInput = source.open() ? ConsoleInput::open : ConsoleInput::failed;
+  }
+  if (state.consoleInput == ConsoleInput::failed) {
+    return noKey;
+  }
+  source.beginRead();
+  int code = noKey;
+  try {
+    code = readCodeFromRecords(state, source);
+  } catch (...) {
+    source.endRead();
+    throw;
+  }
+  source.endRead();
+  return code;
+}

@@ -1,0 +1,105 @@
+// The normal-key table checked against the keyboard's documented rules for
+// two-code keys, written here as ranges and offsets rather than rows.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <optional>
+
+#include "console/keyReader.hpp"
+
+namespace {
+
+constexpr std::array<int, 10> keypadCursorScans{71, 72, 73, 75, 77, 79, 80, 81, 82, 83};
+constexpr std::array<int, 10> keypadCursorCtrlCodes{119, 141, 132, 115, 116, 117, 145, 118, 146, 147};
+
+bool between(int scan, int first, int last) { return scan >= first && scan <= last; }
+
+std::optional<KeyPair> documentedPair(int scan, KeyState state) {
+  const auto pair = [](int lead, int second) {
+    return KeyPair{static_cast<unsigned char>(lead), static_cast<unsigned char>(second)};
+  };
+  const bool functionKey = between(scan, 59, 68);
+  if (scan == 87 || scan == 88) {
+    return pair(224, 133 + (scan - 87) + 2 * static_cast<int>(state));
+  }
+  switch (state) {
+    case plainState:
+      if (functionKey) return pair(0, scan);
+      for (const int keypadScan : keypadCursorScans) {
+        if (scan == keypadScan) return pair(0, scan);
+      }
+      return std::nullopt;
+    case shiftState:
+      if (functionKey) return pair(0, scan + 25);
+      if (scan == 15) return pair(0, 15);
+      return std::nullopt;
+    case ctrlState:
+      if (functionKey) return pair(0, scan + 35);
+      if (scan == 3) return pair(0, 3);
+      if (scan == 15) return pair(0, 148);
+      for (std::size_t index = 0; index < keypadCursorScans.size(); ++index) {
+        if (scan == keypadCursorScans[index]) return pair(0, keypadCursorCtrlCodes[index]);
+      }
+      return std::nullopt;
+    case altState:
+      if (functionKey) return pair(0, scan + 45);
+      if (between(scan, 2, 13)) return pair(0, scan + 118);
+      if (scan == 1 || scan == 14 || scan == 15 || between(scan, 16, 28) || between(scan, 30, 41) ||
+          between(scan, 44, 53)) {
+        return pair(0, scan);
+      }
+      return std::nullopt;
+    default:
+      return std::nullopt;
+  }
+}
+
+constexpr std::array<std::uint32_t, keyStateCount> flagsOfState{0, shiftPressed, leftCtrlPressed, leftAltPressed};
+
+TEST(NormalKeys, EveryCountingPairFollowsTheKeyboardRules) {
+  for (int scan = 0; scan < 89; ++scan) {
+    for (int state = plainState; state < keyStateCount; ++state) {
+      const KeyRecord record{EventType::key, true, 0, static_cast<std::uint16_t>(scan), flagsOfState[state]};
+      const std::optional<KeyPair> found = lookupKey(record);
+      const std::optional<KeyPair> documented = documentedPair(scan, static_cast<KeyState>(state));
+      ASSERT_EQ(found.has_value(), documented.has_value()) << "scan " << scan << " state " << state;
+      if (found) {
+        EXPECT_EQ(found->lead, documented->lead) << "scan " << scan << " state " << state;
+        EXPECT_EQ(found->second, documented->second) << "scan " << scan << " state " << state;
+      }
+    }
+  }
+}
+
+TEST(NormalKeys, PlainRowsHoldTheCharactersOfAUsKeyboard) {
+  // The character pairs never count, but they are what a key gives: the
+  // terminal decoder relies on them to know the character of a key.
+  const char* const lowerRows[] = {"1234567890-=", "qwertyuiop[]", "asdfghjkl;'`", "zxcvbnm,./"};
+  const char* const upperRows[] = {"!@#$%^&*()_+", "QWERTYUIOP{}", "ASDFGHJKL:\"~", "ZXCVBNM<>?"};
+  const int firstScans[] = {2, 16, 30, 44};
+  for (int row = 0; row < 4; ++row) {
+    for (int column = 0; lowerRows[row][column] != '\0'; ++column) {
+      const int scan = firstScans[row] + column;
+      EXPECT_EQ(NormalKeys[scan][plainState].lead, static_cast<unsigned char>(lowerRows[row][column]))
+          << "scan " << scan;
+      EXPECT_EQ(NormalKeys[scan][shiftState].lead, static_cast<unsigned char>(upperRows[row][column]))
+          << "scan " << scan;
+    }
+  }
+}
+
+TEST(EnhancedKeys, CursorBlockKeysUseLead224ExceptWithAlt) {
+  for (const EnhancedKeyRow& row : EnhancedKeys) {
+    if (row.scanCode == 0x1C || row.scanCode == 0x35) {
+      continue;
+    }
+    EXPECT_EQ(row.pairs[plainState].lead, 224) << "scan " << row.scanCode;
+    EXPECT_EQ(row.pairs[plainState].second, row.scanCode) << "scan " << row.scanCode;
+    EXPECT_EQ(row.pairs[shiftState].second, row.scanCode) << "scan " << row.scanCode;
+    EXPECT_EQ(row.pairs[altState].lead, 0) << "scan " << row.scanCode;
+    EXPECT_EQ(row.pairs[altState].second, row.scanCode + 80) << "scan " << row.scanCode;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <sys/types.h>
+#include <termios.h>
+
+#include <chrono>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Runs a program on a pseudo-terminal the test opens itself, as a person at
+// a terminal would: the program's controlling terminal and standard output
+// are the pty, keys are bytes written to its master side.
+
+struct PtyProcess {
+  pid_t pid = -1;
+  int master = -1;
+  // A descriptor of the terminal side held by the test, so the terminal
+  // does not hang up when the program closes it; -1 when not held.
+  int heldTerminal = -1;
+};
+
+struct PtyOptions {
+  std::vector<std::string> arguments;
+  std::vector<std::string> environment;  // NAME=value entries added to the program's environment
+  bool holdTerminal = true;
+  std::string standardInputFile;   // when set, standard input comes from this file
+  std::string standardOutputFile;  // when set, standard output goes to this file
+};
+
+// The settings a fresh pty starts with: cooked, echoing, signal keys on.
+struct termios freshTerminalSettings();
+
+PtyProcess startInPty(const std::string& program, const PtyOptions& options = {});
+
+void sendBytes(const PtyProcess& process, std::string_view bytes);
+
+// Reads what the program writes until the output ends with `expectedEnd`,
+// the program's side closes, or the time runs out.
+std::string readUntil(const PtyProcess& process, std::string_view expectedEnd,
+                      std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
+
+// Reads whatever arrives within `quietTime` of the last byte.
+std::string readAvailable(const PtyProcess& process, std::chrono::milliseconds quietTime);
+
+// Waits for the program to end; returns its wait status, or -1 on time out
+// (the program is then killed).
+int waitForExit(PtyProcess& process, std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
+
+// Waits until the program has switched its terminal to raw input mode, so
+// that keys sent afterwards are not echoed or translated by the cooked line
+// discipline. False when that did not happen within the time.
+bool waitForRawMode(const PtyProcess& process, std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
+
+// The terminal settings as they are now.
+struct termios currentSettings(const PtyProcess& process);
+
+bool sameSettings(const struct termios& left, const struct termios& right);
+std::string describeSettings(const struct termios& settings);
+
+void closePty(PtyProcess& process);

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// The screen text the tool is expected to write, built here on its own
+// terms (printf formatting), apart from the tool's code.
+
+inline std::string centredCell(const std::string& text) {
+  const int gap = 13 - static_cast<int>(text.size());
+  return std::string(static_cast<std::size_t>(gap / 2), ' ') + text +
+         std::string(static_cast<std::size_t>(gap - gap / 2), ' ');
+}
+
+inline std::string formatted(const char* format, unsigned value) {
+  char text[16];
+  std::snprintf(text, sizeof text, format, value);
+  return text;
+}
+
+inline std::string expectedRow(int code) {
+  const std::string character(1, static_cast<char>(code & 0xFF));
+  return centredCell(character) + "|" + centredCell(std::to_string(code)) + "|" +
+         centredCell(formatted("%x", static_cast<unsigned>(code))) + "|" +
+         centredCell(formatted("%o", static_cast<unsigned>(code))) + "\n";
+}
+
+inline std::string expectedGreeting() {
+  return "Zeichencodes im Konsolemodus\n"
+         "Geben Sie Zeichen ein, zu denen Sie den Code suchen (Leertaste fuer Ende)!\n\n"
+         "   Zeichen   |   dezimal   | hexadezimal |    oktal    \n" +
+         std::string(55, '-') + "\n";
+}
+
+inline const std::string closingPrompt = "Press any key to finish.";
+
+inline std::string expectedRows(const std::vector<int>& codes) {
+  std::string rows;
+  for (const int code : codes) {
+    rows += expectedRow(code);
+  }
+  return rows;
+}
+
+// A terminal's output processing turns every line feed into CR LF.
+inline std::string asTerminalShowsIt(const std::string& text) {
+  std::string shown;
+  for (const char byte : text) {
+    if (byte == '\n') {
+      shown += '\r';
+    }
+    shown += byte;
+  }
+  return shown;
+}
