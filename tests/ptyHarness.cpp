@@ -33,6 +33,7 @@ constexpr unsigned short terminalColumns = 100;
       _exit(126);
     }
   }
+  setenv("TERM", options.term.c_str(), 1);
   for (const std::string& entry : options.environment) {
     putenv(const_cast<char*>(entry.c_str()));
   }

@@ -44,22 +44,31 @@ KeyState keyStateOf(std::uint32_t controlKeyState) {
   return plainState;
 }
 
-std::optional<KeyPair> lookupKey(const KeyRecord& record) {
-  const KeyState state = keyStateOf(record.controlKeyState);
-  if ((record.controlKeyState & enhancedKey) != 0) {
-    const auto* row = std::find_if(EnhancedKeys.begin(), EnhancedKeys.end(), [&](const EnhancedKeyRow& candidate) {
-      return candidate.scanCode == record.scanCode;
-    });
+std::optional<KeyPair> tablePairOf(std::uint16_t scanCode, std::uint32_t controlKeyState) {
+  const KeyState state = keyStateOf(controlKeyState);
+  if ((controlKeyState & enhancedKey) != 0) {
+    const auto* row = std::find_if(EnhancedKeys.begin(), EnhancedKeys.end(),
+                                   [&](const EnhancedKeyRow& candidate) { return candidate.scanCode == scanCode; });
     if (row == EnhancedKeys.end()) {
       return std::nullopt;
     }
     return row->pairs[state];
   }
-  if (record.scanCode >= NormalKeys.size()) {
+  if (scanCode >= NormalKeys.size()) {
     return std::nullopt;
   }
-  const KeyPair pair = NormalKeys[record.scanCode][state];
-  if (!isExtendedLead(pair.lead) || pair.second == 0) {
+  return NormalKeys[scanCode][state];
+}
+
+std::optional<KeyPair> lookupKey(const KeyRecord& record) {
+  const auto pair = tablePairOf(record.scanCode, record.controlKeyState);
+  if (!pair) {
+    return std::nullopt;
+  }
+  // An enhanced row's pair is used as it stands; a normal row's pair counts
+  // only as a real two-code pair, never as a character pair.
+  const bool enhanced = (record.controlKeyState & enhancedKey) != 0;
+  if (!enhanced && (!isExtendedLead(pair->lead) || pair->second == 0)) {
     return std::nullopt;
   }
   return pair;

@@ -17,6 +17,10 @@ volatile std::sig_atomic_t rawModeActive = 0;
 // Set from the opening until the final restore; a job-control stop leaves it
 // set, so that the process takes raw mode up again when it continues.
 volatile std::sig_atomic_t sessionOpen = 0;
+// The keyboard reporting mode switched on for the run, if any: sent after
+// raw mode is entered and undone before the settings are put back.
+std::string_view keyboardModeOn;
+std::string_view keyboardModeOff;
 
 // Signals that end the process: each restores the terminal, then the
 // process dies by the same signal so its parent sees the usual status.
@@ -48,14 +52,29 @@ void applySettings(const struct termios& settings) {
   sigprocmask(SIG_SETMASK, &previous, nullptr);
 }
 
+void sendToTerminal(std::string_view sequence) {
+  while (!sequence.empty()) {
+    const ssize_t written = write(terminalFd, sequence.data(), sequence.size());
+    if (written < 0 && errno == EINTR) {
+      continue;
+    }
+    if (written <= 0) {
+      return;
+    }
+    sequence.remove_prefix(static_cast<std::size_t>(written));
+  }
+}
+
 void enterRawMode() {
   applySettings(rawSettings(savedSettings));
+  sendToTerminal(keyboardModeOn);
   rawModeActive = 1;
 }
 
 void leaveRawMode() {
   if (rawModeActive != 0) {
     rawModeActive = 0;
+    sendToTerminal(keyboardModeOff);
     applySettings(savedSettings);
   }
 }
@@ -128,6 +147,12 @@ int openTerminal() {
   installRestoreHandlers();
   enterRawMode();
   return fd;
+}
+
+void useKeyboardMode(std::string_view enable, std::string_view disable) {
+  keyboardModeOn = enable;
+  keyboardModeOff = disable;
+  sendToTerminal(keyboardModeOn);
 }
 
 void restoreTerminal() {

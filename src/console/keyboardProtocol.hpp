@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+// Finding out whether the terminal reports keys unambiguously, and the
+// sequences that switch those reports on and off.
+
+// CSI ? u asks for the progressive keyboard enhancement flags; CSI c asks for
+// the primary device attributes, which every terminal answers. A terminal
+// that knows the enhancements answers the first before the second.
+constexpr std::string_view keyboardProtocolQuery = "\x1b[?u\x1b[c";
+
+// CSI > 3 u pushes the flags 1 (disambiguate escape codes) and 2 (report
+// event types, so releases arrive as key-up records); CSI < u pops them.
+constexpr std::string_view pushEnhancedKeys = "\x1b[>3u";
+constexpr std::string_view popEnhancedKeys = "\x1b[<u";
+
+// CSI > 4 ; 2 m sets xterm's modifyOtherKeys to 2, so modified keys arrive
+// as CSI 27 ; m ; k ~; CSI > 4 m puts the resource back to its default.
+constexpr std::string_view setModifyOtherKeys = "\x1b[>4;2m";
+constexpr std::string_view resetModifyOtherKeys = "\x1b[>4m";
+
+// How long the terminal may take to answer before it counts as one that
+// knows neither.
+constexpr int keyboardQueryWaitMs = 100;
+
+enum class ProtocolAnswer : std::uint8_t {
+  none,      // neither answer has arrived yet
+  enhanced,  // the enhancement flags came first
+  legacy,    // the device attributes came first
+};
+
+// Which answer comes first in the bytes the terminal sent after the query.
+// Keys typed meanwhile may stand before, between or after the answers.
+ProtocolAnswer firstProtocolAnswer(std::string_view received);

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "console/keyRecord.hpp"
+
+// Turns the bytes a terminal sends into key event records, one key at a
+// time. Pure: it is fed bytes and never touches a terminal, so the terminal
+// source decides when to wait for more.
+
+// Terminal families that send different keys with the same bytes. The
+// terminal's TERM name picks one.
+enum class TerminalFamily : std::uint8_t { xterm, rxvt, linuxConsole, st };
+
+TerminalFamily terminalFamilyOf(std::string_view termName);
+
+enum class DecodeStatus : std::uint8_t {
+  key,       // `record` holds a key; `length` bytes were used
+  skipped,   // `length` bytes were a well-formed sequence that is no key
+  needMore,  // the bytes so far are the start of a sequence; nothing used
+};
+
+struct DecodeResult {
+  DecodeStatus status = DecodeStatus::needMore;
+  std::size_t length = 0;
+  KeyRecord record;
+};
+
+// Decodes the first key at the start of `bytes`. `inputPaused` says that no
+// further byte arrived within the Escape wait: the bytes held are then all
+// there is, so a lone ESC is the Escape key and an unfinished sequence is
+// decided on what has arrived instead of answering needMore. An empty
+// `bytes` always answers needMore.
+DecodeResult decodeKey(std::string_view bytes, TerminalFamily family, bool inputPaused);

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+// What the bytes and sequences terminals send for keys stand for: the key of
+// a US PC keyboard each one is, as data. The decoder finds the sequences; this
+// says which key they are.
+
+// A PC key as a key record describes it.
+struct TerminalKey {
+  // Scan code set 1; 0 for a key the console tables do not know.
+  std::uint16_t scanCode = 0;
+  // Flags the key always carries: enhancedKey for the cursor block, keypad
+  // Enter and keypad slash, and the modifier a form implies (Shift for
+  // Shift+Tab, for rxvt's Shift+F3 sent as CSI 25~ ...).
+  std::uint32_t flags = 0;
+  // The character the key gives with no modifier held, where the tables'
+  // plain column does not say it (keypad digits with Num Lock on); 0 when
+  // the tables decide.
+  unsigned char text = 0;
+};
+
+// Which of the two sequence forms a final byte ends.
+enum class SequenceForm : std::uint8_t { csi, ss3 };
+
+// The key that types an ASCII byte on a US PC keyboard, with the Shift or
+// Ctrl it takes: control bytes are Ctrl and a key, except those of
+// Backspace, Tab, Enter and Escape. Nothing for bytes of 0x80 or more.
+std::optional<TerminalKey> keyOfByte(unsigned char byte);
+
+// CSI n ~ and the rxvt forms CSI n $, CSI n ^, CSI n @.
+std::optional<TerminalKey> keyOfTildeNumber(int number);
+
+// CSI [ A to CSI [ E: the Linux console's F1 to F5.
+std::optional<TerminalKey> keyOfLinuxFunctionFinal(unsigned char final);
+
+// CSI X, CSI 1;m X and SS3 X for the letter (or other final byte) X.
+std::optional<TerminalKey> keyOfFinal(unsigned char final, SequenceForm form);
+
+// st's own forms, sent while the keypad is not in application mode: the
+// parameter bytes and the final byte, e.g. "4" and 'h' for Insert.
+std::optional<TerminalKey> keyOfStSequence(std::string_view parameters, unsigned char final);
+
+// The kitty keyboard protocol numbers its functional keys from here on, in
+// Unicode's private use area.
+constexpr std::uint32_t firstFunctionalKeyNumber = 57344;
+
+// A key number of the kitty keyboard protocol's CSI u form (also the key of
+// xterm's CSI 27;m;k~): a Unicode code point or a functional key number.
+std::optional<TerminalKey> keyOfKeyNumber(std::uint32_t number);

@@ -1,0 +1,612 @@
+#include "console/terminalDecoder.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <deque>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "console/keyReader.hpp"
+
+namespace {
+
+struct Decoded {
+  DecodeStatus status;
+  std::size_t length;
+  KeyRecord record;
+};
+
+bool sameRecord(const KeyRecord& left, const KeyRecord& right) {
+  return left.eventType == right.eventType && left.keyDown == right.keyDown && left.asciiChar == right.asciiChar &&
+         left.scanCode == right.scanCode && left.controlKeyState == right.controlKeyState;
+}
+
+bool sameDecoded(const Decoded& left, const Decoded& right) {
+  return left.status == right.status && left.length == right.length &&
+         (left.status != DecodeStatus::key || sameRecord(left.record, right.record));
+}
+
+// The bytes as a reader of failure messages wants them: ESC, printable
+// characters, hex for the rest.
+std::string showBytes(std::string_view bytes) {
+  std::string shown;
+  for (const char character : bytes) {
+    const auto byte = static_cast<unsigned char>(character);
+    if (!shown.empty()) {
+      shown += ' ';
+    }
+    if (byte == 0x1B) {
+      shown += "ESC";
+    } else if (byte > 0x20 && byte < 0x7F) {
+      shown += static_cast<char>(byte);
+    } else {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "%02X", byte);
+      shown += hex;
+    }
+  }
+  return shown;
+}
+
+std::string showRecord(const KeyRecord& record) {
+  char text[96];
+  std::snprintf(text, sizeof text, "{%s char %d scan 0x%X flags 0x%X}", record.keyDown ? "down" : "up",
+                record.asciiChar, record.scanCode, static_cast<unsigned>(record.controlKeyState));
+  return text;
+}
+
+std::string showDecoded(const std::vector<Decoded>& results) {
+  std::string shown;
+  for (const Decoded& result : results) {
+    if (result.status == DecodeStatus::key) {
+      shown += "key " + showRecord(result.record);
+    } else {
+      shown += result.status == DecodeStatus::skipped ? "skipped" : "needMore";
+    }
+    shown += " length " + std::to_string(result.length) + "; ";
+  }
+  return shown;
+}
+
+// Feeds `bytes` as the terminal source does when they arrive in chunks
+// ending at `chunkEnds`, without a pause between chunks: the bytes held are
+// decoded, and after needMore the next chunk is added; when none is left,
+// input has paused.
+std::vector<Decoded> feedInChunks(std::string_view bytes, TerminalFamily family,
+                                  const std::vector<std::size_t>& chunkEnds) {
+  std::vector<Decoded> results;
+  std::size_t start = 0;
+  std::size_t available = 0;
+  auto nextChunk = chunkEnds.begin();
+  while (start < bytes.size()) {
+    if (available == start && nextChunk != chunkEnds.end()) {
+      available = *nextChunk++;
+    }
+    const bool paused = nextChunk == chunkEnds.end();
+    const DecodeResult result = decodeKey(bytes.substr(start, available - start), family, paused);
+    if (result.status == DecodeStatus::needMore) {
+      if (paused || result.length != 0) {
+        ADD_FAILURE() << "needMore with input paused or a length, at " << start << " of " << showBytes(bytes);
+        break;
+      }
+      available = *nextChunk++;
+      continue;
+    }
+    if (result.length == 0 || result.length > available - start) {
+      ADD_FAILURE() << "length " << result.length << " of " << available - start << " bytes held, at " << start
+                    << " of " << showBytes(bytes);
+      break;
+    }
+    results.push_back({result.status, result.length, result.record});
+    start += result.length;
+  }
+  return results;
+}
+
+// Decodes `bytes` sent at once, then checks that byte by byte and split in
+// two at every boundary they decode the same.
+std::vector<Decoded> decodeStream(std::string_view bytes, TerminalFamily family) {
+  const std::vector<Decoded> whole = feedInChunks(bytes, family, {bytes.size()});
+  std::vector<std::vector<std::size_t>> splits;
+  std::vector<std::size_t> byteByByte;
+  for (std::size_t end = 1; end <= bytes.size(); ++end) {
+    byteByByte.push_back(end);
+    if (end < bytes.size() && bytes.size() <= 128) {
+      splits.push_back({end, bytes.size()});
+    }
+  }
+  splits.push_back(byteByByte);
+  for (const auto& chunkEnds : splits) {
+    const std::vector<Decoded> split = feedInChunks(bytes, family, chunkEnds);
+    const bool same = std::equal(whole.begin(), whole.end(), split.begin(), split.end(), sameDecoded);
+    EXPECT_TRUE(same) << showBytes(bytes) << " fed in " << chunkEnds.size() << " chunks, first ending at "
+                      << chunkEnds.front() << ":\n  whole: " << showDecoded(whole)
+                      << "\n  split: " << showDecoded(split);
+  }
+  return whole;
+}
+
+// The codes the reader logic gives for the decoded records.
+std::vector<int> codesOf(const std::vector<Decoded>& results) {
+  std::deque<KeyRecord> records;
+  for (const Decoded& result : results) {
+    if (result.status == DecodeStatus::key) {
+      records.push_back(result.record);
+    }
+  }
+  RecordSource source;
+  source.open = [] { return true; };
+  source.beginRead = [] {};
+  source.endRead = [] {};
+  source.readRecord = [&](KeyRecord& record) {
+    if (records.empty()) {
+      return false;
+    }
+    record = records.front();
+    records.pop_front();
+    return true;
+  };
+  ReaderState state;
+  std::vector<int> codes;
+  for (int code = nextKeyCode(state, source); code != -1; code = nextKeyCode(state, source)) {
+    codes.push_back(code);
+  }
+  return codes;
+}
+
+struct CodeVector {
+  const char* key;
+  std::string bytes;
+  std::vector<int> codes;
+};
+
+void expectCodes(TerminalFamily family, const std::vector<CodeVector>& vectors) {
+  for (const CodeVector& vector : vectors) {
+    const std::vector<Decoded> decoded = decodeStream(vector.bytes, family);
+    EXPECT_EQ(codesOf(decoded), vector.codes)
+        << vector.key << ": " << showBytes(vector.bytes) << " -> " << showDecoded(decoded);
+  }
+}
+
+KeyRecord keyRecord(unsigned char character, std::uint16_t scanCode, std::uint32_t flags, bool keyDown = true) {
+  KeyRecord record;
+  record.keyDown = keyDown;
+  record.asciiChar = character;
+  record.scanCode = scanCode;
+  record.controlKeyState = flags;
+  return record;
+}
+
+Decoded key(const KeyRecord& record, std::size_t length) { return {DecodeStatus::key, length, record}; }
+Decoded key(unsigned char character) { return {DecodeStatus::key, 1, keyRecord(character, 0, 0)}; }
+Decoded skipped(std::size_t length) { return {DecodeStatus::skipped, length, KeyRecord{}}; }
+
+void expectDecoded(std::string_view bytes, TerminalFamily family, const std::vector<Decoded>& expected) {
+  const std::vector<Decoded> decoded = decodeStream(bytes, family);
+  const bool same = std::equal(decoded.begin(), decoded.end(), expected.begin(), expected.end(), sameDecoded);
+  EXPECT_TRUE(same) << showBytes(bytes) << "\n  decoded:  " << showDecoded(decoded)
+                    << "\n  expected: " << showDecoded(expected);
+}
+
+constexpr auto xterm = TerminalFamily::xterm;
+constexpr auto rxvt = TerminalFamily::rxvt;
+constexpr auto linuxConsole = TerminalFamily::linuxConsole;
+constexpr auto st = TerminalFamily::st;
+constexpr std::uint32_t alt = leftAltPressed;
+constexpr std::uint32_t ctrl = leftCtrlPressed;
+constexpr std::uint32_t shift = shiftPressed;
+constexpr std::uint32_t enhanced = enhancedKey;
+
+TEST(TerminalFamily, followsTheTermName) {
+  EXPECT_EQ(terminalFamilyOf("rxvt-unicode-256color"), rxvt);
+  EXPECT_EQ(terminalFamilyOf("rxvt"), rxvt);
+  EXPECT_EQ(terminalFamilyOf("linux"), linuxConsole);
+  EXPECT_EQ(terminalFamilyOf("linux-16color"), linuxConsole);
+  EXPECT_EQ(terminalFamilyOf("st"), st);
+  EXPECT_EQ(terminalFamilyOf("st-256color"), st);
+  EXPECT_EQ(terminalFamilyOf("stterm-256color"), st);
+  for (const char* other : {"xterm-256color", "screen", "tmux-256color", "xterm-kitty", "vt220", "st52", "", "sun"}) {
+    EXPECT_EQ(terminalFamilyOf(other), xterm) << other;
+  }
+}
+
+TEST(PlainBytes, areKeysWithThatCharacter) {
+  expectDecoded("a\r\t\x7f\x08\x03", xterm, {key('a'), key(13), key(9), key(127), key(8), key(3)});
+  expectCodes(xterm, {{"Enter", "\r", {13}}, {"Ctrl+C", "\x03", {3}}, {"space", " ", {32}}});
+}
+
+TEST(PlainBytes, giveOneRecordPerUtf8Byte) {
+  expectDecoded("\xc3\xa9\xe2\x82\xac", xterm, {key(0xC3), key(0xA9), key(0xE2), key(0x82), key(0xAC)});
+}
+
+TEST(PlainBytes, nulIsCtrlTwo) {
+  expectDecoded(std::string(1, '\0'), xterm, {key(keyRecord(0, 3, ctrl), 1)});
+  expectCodes(xterm, {{"Ctrl+2", std::string(1, '\0'), {0, 3}}});
+}
+
+TEST(EscapeKey, waitsForMoreUntilInputPauses) {
+  EXPECT_EQ(decodeKey("\x1b", xterm, false).status, DecodeStatus::needMore);
+  const DecodeResult paused = decodeKey("\x1b", xterm, true);
+  EXPECT_EQ(paused.status, DecodeStatus::key);
+  EXPECT_EQ(paused.length, 1U);
+  EXPECT_TRUE(sameRecord(paused.record, keyRecord(27, 1, 0))) << showRecord(paused.record);
+  EXPECT_EQ(decodeKey("", xterm, true).status, DecodeStatus::needMore);
+  expectCodes(xterm, {{"Escape", "\x1b", {27}}});
+}
+
+TEST(EscapeKey, beforeANonAsciiByteStandsAlone) {
+  expectDecoded("\x1b\xc3\xa9", xterm, {key(keyRecord(27, 1, 0), 1), key(0xC3), key(0xA9)});
+}
+
+TEST(AltPrefix, givesTheKeyWithAltAndNoCharacter) {
+  expectDecoded(
+      "\x1b"
+      "d",
+      xterm, {key(keyRecord(0, 32, alt), 2)});
+  expectDecoded("\x1b!", xterm, {key(keyRecord(0, 2, alt | shift), 2)});
+  expectCodes(xterm, {
+                         {"Alt+d",
+                          "\x1b"
+                          "d",
+                          {0, 32}},
+                         {"Alt+1",
+                          "\x1b"
+                          "1",
+                          {0, 120}},
+                         {"Alt+Shift+a",
+                          "\x1b"
+                          "A",
+                          {0, 30}},
+                         {"Alt+Backspace", "\x1b\x7f", {0, 14}},
+                         {"Alt+Ctrl+H as Alt+Backspace", "\x1b\x08", {0, 14}},
+                         {"Alt+Enter", "\x1b\r", {0, 28}},
+                         {"Alt+Escape", "\x1b\x1b", {0, 1}},
+                         {"Alt+Tab", "\x1b\t", {0, 15}},
+                         {"Alt+Ctrl+D", "\x1b\x04", {0, 32}},
+                         {"Alt+Ctrl+2", std::string("\x1b\0", 2), {0, 121}},
+                         {"Alt+backslash has no code", "\x1b\\", {}},
+                         {"Alt+[ cut short", "\x1b[", {0, 26}},
+                         {"Alt+Shift+o cut short", "\x1bO", {0, 24}},
+                         {"Alt+Shift+p cut short", "\x1bP", {0, 25}},
+                     });
+}
+
+TEST(AltPrefix, addsAltToAWholeSequence) {
+  expectDecoded("\x1b\x1b[A", xterm, {key(keyRecord(0, 0x48, alt | enhanced), 4)});
+  expectCodes(xterm, {
+                         {"Alt+Up", "\x1b\x1b[A", {0, 152}},
+                         {"Alt+F1", "\x1b\x1bOP", {0, 104}},
+                         {"Alt+Ctrl+Home", "\x1b\x1b[1;5H", {0, 151}},
+                         {"two Alt+Escape", "\x1b\x1b\x1b\x1b", {0, 1, 0, 1}},
+                         {"Alt+Escape, then x", "\x1b\x1bx", {0, 1, 'x'}},
+                     });
+  // A report after an ESC: the ESC was the Escape key.
+  expectDecoded("\x1b\x1b[I", xterm, {key(keyRecord(27, 1, 0), 1), skipped(3)});
+}
+
+TEST(XtermKeys, decodeFunctionAndCursorKeysWithModifiers) {
+  expectDecoded("\x1bOP", xterm, {key(keyRecord(0, 59, 0), 3)});
+  expectDecoded("\x1b[1;5A", xterm, {key(keyRecord(0, 0x48, ctrl | enhanced), 6)});
+  expectCodes(xterm, {
+                         {"F1", "\x1bOP", {0, 59}},
+                         {"Shift+F1", "\x1b[1;2P", {0, 84}},
+                         {"Ctrl+F1", "\x1b[1;5P", {0, 94}},
+                         {"Alt+F1", "\x1b[1;3P", {0, 104}},
+                         {"Meta+F1", "\x1b[1;9P", {0, 104}},
+                         {"Ctrl+F3, not a position report", "\x1b[1;5R", {0, 96}},
+                         {"F4 in SS3 with a modifier", "\x1bO2S", {0, 87}},
+                         {"F2 in SS3 with 1;m", "\x1bO1;5Q", {0, 95}},
+                         {"F5", "\x1b[15~", {0, 63}},
+                         {"Shift+F5", "\x1b[15;2~", {0, 88}},
+                         {"F10", "\x1b[21~", {0, 68}},
+                         {"F11", "\x1b[23~", {224, 133}},
+                         {"F12", "\x1b[24~", {224, 134}},
+                         {"Ctrl+F12", "\x1b[24;5~", {224, 138}},
+                         {"Alt+F11", "\x1b[23;3~", {224, 139}},
+                         {"F13 as Shift+F3", "\x1b[25~", {0, 86}},
+                         {"F20 as Shift+F10", "\x1b[34~", {0, 93}},
+                         {"Up", "\x1b[A", {224, 72}},
+                         {"Up in application mode", "\x1bOA", {224, 72}},
+                         {"Shift+Up", "\x1b[1;2A", {224, 72}},
+                         {"Ctrl+Up", "\x1b[1;5A", {224, 141}},
+                         {"Alt+Up", "\x1b[1;3A", {0, 152}},
+                         {"Ctrl+Alt+Up", "\x1b[1;7A", {0, 152}},
+                         {"Ctrl+Left", "\x1b[1;5D", {224, 115}},
+                         {"Home", "\x1b[H", {224, 71}},
+                         {"Home in application mode", "\x1bOH", {224, 71}},
+                         {"Home as VT220 Find", "\x1b[1~", {224, 71}},
+                         {"End", "\x1b[F", {224, 79}},
+                         {"End as VT220 Select", "\x1b[4~", {224, 79}},
+                         {"Insert", "\x1b[2~", {224, 82}},
+                         {"Delete", "\x1b[3~", {224, 83}},
+                         {"Ctrl+Delete", "\x1b[3;5~", {224, 147}},
+                         {"Page Up", "\x1b[5~", {224, 73}},
+                         {"Ctrl+Page Down", "\x1b[6;5~", {224, 118}},
+                         {"Shift+Tab", "\x1b[Z", {0, 15}},
+                         {"keypad 5 has no code", "\x1b[E", {}},
+                         {"keypad Enter", "\x1bOM", {13}},
+                         {"keypad 0", "\x1bOp", {'0'}},
+                         {"keypad slash", "\x1bOo", {'/'}},
+                         {"keypad asterisk", "\x1bOj", {'*'}},
+                     });
+}
+
+TEST(RxvtKeys, decodeTheirSuffixesAndLowercaseForms) {
+  expectDecoded("\x1b[2$", rxvt, {key(keyRecord(0, 0x52, shift | enhanced), 4)});
+  expectCodes(rxvt, {
+                        {"F1", "\x1b[11~", {0, 59}},
+                        {"Ctrl+F1", "\x1b[11^", {0, 94}},
+                        {"Shift+F1 reads as F11", "\x1b[23~", {224, 133}},
+                        {"Shift+F3", "\x1b[25~", {0, 86}},
+                        {"Shift+F10", "\x1b[34~", {0, 93}},
+                        {"Ctrl+Shift+F3", "\x1b[25^", {0, 96}},
+                        {"Shift+F11", "\x1b[23$", {224, 135}},
+                        {"Ctrl+F12", "\x1b[24^", {224, 138}},
+                        {"Ctrl+Shift+F11", "\x1b[23@", {224, 137}},
+                        {"Home", "\x1b[7~", {224, 71}},
+                        {"End", "\x1b[8~", {224, 79}},
+                        {"Ctrl+End", "\x1b[8^", {224, 117}},
+                        {"Shift+Insert", "\x1b[2$", {224, 82}},
+                        {"Ctrl+Delete", "\x1b[3^", {224, 147}},
+                        {"Ctrl+Shift+Home", "\x1b[7@", {224, 119}},
+                        {"Shift+Up", "\x1b[a", {224, 72}},
+                        {"Shift+Left", "\x1b[d", {224, 75}},
+                        {"Ctrl+Up", "\x1bOa", {224, 141}},
+                        {"Ctrl+Left", "\x1bOd", {224, 115}},
+                        {"Alt+Up", "\x1b\x1b[A", {0, 152}},
+                        {"Alt+F1", "\x1b\x1b[11~", {0, 104}},
+                    });
+}
+
+TEST(LinuxConsoleKeys, decodeItsFunctionKeys) {
+  expectCodes(linuxConsole, {
+                                {"F1", "\x1b[[A", {0, 59}},
+                                {"F5", "\x1b[[E", {0, 63}},
+                                {"F6", "\x1b[17~", {0, 64}},
+                                {"Shift+F1 reads as F11", "\x1b[23~", {224, 133}},
+                                {"Shift+F3", "\x1b[25~", {0, 86}},
+                                {"Home", "\x1b[1~", {224, 71}},
+                                {"End", "\x1b[4~", {224, 79}},
+                                {"Shift+Tab as ESC Tab", "\x1b\t", {0, 15}},
+                                {"keypad 5 has no code", "\x1b[G", {}},
+                            });
+  // CSI [ cut by a control byte leaves that byte.
+  expectDecoded("\x1b[[\r", linuxConsole, {skipped(3), key(13)});
+}
+
+TEST(StKeys, decodeItsEditingForms) {
+  expectCodes(st, {
+                      {"Delete", "\x1b[P", {224, 83}},
+                      {"Ctrl+Delete", "\x1b[M", {224, 147}},
+                      {"Shift+Delete", "\x1b[2K", {224, 83}},
+                      {"Insert", "\x1b[4h", {224, 82}},
+                      {"Shift+Insert", "\x1b[4l", {224, 82}},
+                      {"Ctrl+Insert", "\x1b[L", {224, 146}},
+                      {"Shift+Home", "\x1b[2J", {224, 71}},
+                      {"Ctrl+End", "\x1b[J", {224, 117}},
+                      {"Shift+End", "\x1b[K", {224, 79}},
+                      {"End", "\x1b[4~", {224, 79}},
+                      {"F1", "\x1bOP", {0, 59}},
+                      {"Ctrl+Up", "\x1b[1;5A", {224, 141}},
+                  });
+}
+
+TEST(TerminalFamilies, readTheSameBytesAsTheirOwnKeys) {
+  expectDecoded("\x1b[P", xterm, {key(keyRecord(0, 59, 0), 3)});
+  expectDecoded("\x1b[P", st, {key(keyRecord(0, 0x53, enhanced), 3)});
+  // An X10 mouse report elsewhere, Ctrl+Delete and three keys in st.
+  expectDecoded("\x1b[M !!", xterm, {skipped(6)});
+  expectDecoded("\x1b[M !!", st, {key(keyRecord(0, 0x53, ctrl | enhanced), 3), key(' '), key('!'), key('!')});
+  expectDecoded("\x1b[4h", xterm, {skipped(4)});
+}
+
+TEST(Reports, areSkippedWholeAndTheNextKeySurvives) {
+  const std::vector<std::string> reports = {
+      "\x1b[I",                            // focus in
+      "\x1b[O",                            // focus out
+      "\x1b[M\x1b\x80\xff",                // X10 mouse, any bytes
+      "\x1b[<0;10;5M",                     // SGR mouse press
+      "\x1b[<0;10;5m",                     // SGR mouse release
+      "\x1b[32;10;5M",                     // urxvt mouse
+      "\x1b[12;40R",                       // cursor position
+      "\x1b[?64;1;2c",                     // primary device attributes
+      "\x1b[>41;1;0c",                     // secondary device attributes
+      "\x1b[?3u",                          // kitty keyboard flags
+      "\x1b[?2004;2$y",                    // mode report
+      "\x1b[2;1$y",                        // ANSI mode report
+      "\x1b[200~",                         // paste start
+      "\x1bOz",                            // SS3 no key
+      "\x1b]11;rgb:0000/0000/0000\x07",    // OSC ended by BEL
+      "\x1b]11;rgb:ffff/ffff/ffff\x1b\\",  // OSC ended by ST
+      "\x1bP1+r544e=787465726d\x1b\\",     // DCS
+      "\x1b_Gi=1;OK\x1b\\",                // APC
+      "\x1b^privacy\x1b\\",                // PM
+      "\x1bXstring\x07",                   // SOS
+  };
+  for (const std::string& report : reports) {
+    for (const TerminalFamily family : {xterm, rxvt, linuxConsole}) {
+      expectDecoded(report + "x", family, {skipped(report.size()), key('x')});
+    }
+  }
+}
+
+TEST(BrokenSequences, endBeforeTheByteThatBreaksThem) {
+  const KeyRecord up = keyRecord(0, 0x48, enhanced);
+  expectDecoded("\x1b[1;\x1b[A", xterm, {skipped(4), key(up, 3)});
+  expectDecoded("\x1b[1;5\r", xterm, {skipped(5), key(13)});
+  expectDecoded("\x1b[12\xc3\xa9", xterm, {skipped(4), key(0xC3), key(0xA9)});
+  expectDecoded("\x1bO5\x1b[A", xterm, {skipped(3), key(up, 3)});
+  // Only the introducer came: Alt and its key.
+  expectDecoded("\x1b[\r", xterm, {key(keyRecord(0, 26, alt), 2), key(13)});
+  expectDecoded("\x1bO\x1b[A", xterm, {key(keyRecord(0, 24, alt | shift), 2), key(up, 3)});
+  // A string a typed key interrupts was typed: Alt+] and the rest as keys.
+  expectDecoded("\x1b]0;t\x1b[A", xterm, {key(keyRecord(0, 27, alt), 2), key('0'), key(';'), key('t'), key(up, 3)});
+  expectDecoded("\x1b]0;\rx\x07", xterm,
+                {key(keyRecord(0, 27, alt), 2), key('0'), key(';'), key(13), key('x'), key(7)});
+}
+
+TEST(BrokenSequences, areDecidedOnWhatArrivedOncePaused) {
+  expectDecoded("\x1b[1;", xterm, {skipped(4)});
+  expectDecoded("\x1b[M!", xterm, {skipped(4)});
+  expectDecoded("\x1b]0;ti", xterm, {key(keyRecord(0, 27, alt), 2), key('0'), key(';'), key('t'), key('i')});
+  const DecodeResult waiting = decodeKey("\x1b[1;5", xterm, false);
+  EXPECT_EQ(waiting.status, DecodeStatus::needMore);
+}
+
+TEST(BrokenSequences, areCutAtTheLengthLimit) {
+  std::vector<Decoded> expected = {skipped(64)};
+  const std::string sequence = "\x1b[" + std::string(70, '1') + "x";
+  for (std::size_t index = 64; index < sequence.size(); ++index) {
+    expected.push_back(key(static_cast<unsigned char>(sequence[index])));
+  }
+  expectDecoded(sequence, xterm, expected);
+  // The limit counts ESC and the final byte: 64 bytes make a sequence, the
+  // 65th is no longer its final byte.
+  const std::string longest = "\x1b[" + std::string(61, '1') + "A";
+  expectDecoded(longest, xterm, {skipped(64)});
+  expectDecoded("\x1b[" + std::string(62, '1') + "A", xterm, {skipped(64), key('A')});
+  // A string without its end is cut too: taken as typed.
+  const std::vector<Decoded> decoded = decodeStream("\x1b]" + std::string(5000, 'a'), xterm);
+  ASSERT_FALSE(decoded.empty());
+  EXPECT_TRUE(sameDecoded(decoded.front(), key(keyRecord(0, 27, alt), 2))) << showDecoded({decoded.front()});
+  EXPECT_EQ(decoded.size(), 5001U);
+}
+
+TEST(KittyKeys, carryTheCharacterOrTheKeyOfEachState) {
+  expectDecoded("\x1b[97;5u", xterm, {key(keyRecord(1, 30, ctrl), 7)});
+  expectDecoded("\x1b[97;3u", xterm, {key(keyRecord(0, 30, alt), 7)});
+  expectCodes(xterm, {
+                         {"a", "\x1b[97u", {'a'}},
+                         {"Shift+a", "\x1b[97;2u", {'A'}},
+                         {"Ctrl+a", "\x1b[97;5u", {1}},
+                         {"Alt+a", "\x1b[97;3u", {0, 30}},
+                         {"Ctrl+Shift+i", "\x1b[105;6u", {9}},
+                         {"Ctrl+2", "\x1b[50;5u", {0, 3}},
+                         {"Ctrl+1 has no code", "\x1b[49;5u", {}},
+                         {"Ctrl+[", "\x1b[91;5u", {27}},
+                         {"Escape", "\x1b[27u", {27}},
+                         {"Alt+Escape", "\x1b[27;3u", {0, 1}},
+                         {"Ctrl+Enter", "\x1b[13;5u", {10}},
+                         {"Alt+Enter", "\x1b[13;3u", {0, 28}},
+                         {"Ctrl+Tab", "\x1b[9;5u", {0, 148}},
+                         {"Shift+Tab", "\x1b[9;2u", {0, 15}},
+                         {"Backspace", "\x1b[127u", {8}},
+                         {"Ctrl+Backspace", "\x1b[127;5u", {127}},
+                         {"shifted key given", "\x1b[97:65;2u", {'A'}},
+                         {"text given", "\x1b[97;2;65u", {'A'}},
+                         {"Cyrillic Ctrl+es by its base layout key", "\x1b[1089::99;5u", {3}},
+                         {"text of no US key has no code", "\x1b[0;;229u", {}},
+                     });
+}
+
+TEST(KittyKeys, reportRepeatAsPressAndReleaseAsKeyUp) {
+  expectDecoded("\x1b[97;5:3u", xterm, {key(keyRecord(1, 30, ctrl, false), 9)});
+  expectDecoded("\x1b[1;1:3A", xterm, {key(keyRecord(0, 0x48, enhanced, false), 8)});
+  expectCodes(xterm, {
+                         {"Ctrl+a press", "\x1b[97;5:1u", {1}},
+                         {"Ctrl+a repeat", "\x1b[97;5:2u", {1}},
+                         {"Ctrl+a release", "\x1b[97;5:3u", {}},
+                         {"Ctrl+Up repeat", "\x1b[1;5:2A", {224, 141}},
+                         {"Up release", "\x1b[1;1:3A", {}},
+                         {"F5 release", "\x1b[15;1:3~", {}},
+                         {"F3", "\x1b[13~", {0, 61}},
+                         {"Shift+F1 press", "\x1b[1;2:1P", {0, 84}},
+                         {"Enter release", "\x1b[13;1:3u", {}},
+                     });
+}
+
+TEST(KittyKeys, giveTheKeypadItsOwnKeys) {
+  expectDecoded("\x1b[57419u", xterm, {key(keyRecord(0, 72, 0), 8)});
+  expectDecoded("\x1b[57414u", xterm, {key(keyRecord(13, 0x1C, enhanced), 8)});
+  expectCodes(xterm, {
+                         {"keypad 0", "\x1b[57399u", {'0'}},
+                         {"keypad 7", "\x1b[57406u", {'7'}},
+                         {"Ctrl+keypad 8", "\x1b[57407;5u", {0, 141}},
+                         {"keypad decimal", "\x1b[57409u", {'.'}},
+                         {"keypad asterisk", "\x1b[57411u", {'*'}},
+                         {"keypad Up", "\x1b[57419u", {0, 72}},
+                         {"Ctrl+keypad Up", "\x1b[57419;5u", {0, 141}},
+                         {"keypad Home", "\x1b[57423u", {0, 71}},
+                         {"keypad Begin", "\x1b[57427~", {}},
+                         {"keypad Enter", "\x1b[57414u", {13}},
+                         {"Ctrl+keypad Enter", "\x1b[57414;5u", {10}},
+                         {"Alt+keypad Enter", "\x1b[57414;3u", {0, 166}},
+                         {"keypad slash", "\x1b[57410u", {'/'}},
+                         {"Ctrl+keypad slash", "\x1b[57410;5u", {0, 149}},
+                     });
+}
+
+TEST(KittyKeys, modifierAndLockKeysGiveRecordsWithoutCodes) {
+  expectDecoded("\x1b[57441;2u", xterm, {key(keyRecord(0, 42, shift), 10)});
+  expectDecoded("\x1b[57358u", xterm, {key(keyRecord(0, 58, 0), 8)});
+  expectCodes(xterm, {
+                         {"left Shift", "\x1b[57441;2u", {}},
+                         {"left Ctrl", "\x1b[57442;5u", {}},
+                         {"right Alt", "\x1b[57449;3u", {}},
+                         {"Caps Lock", "\x1b[57358u", {}},
+                         {"Num Lock", "\x1b[57360u", {}},
+                         {"Scroll Lock", "\x1b[57359u", {}},
+                         {"a media key", "\x1b[57428u", {}},
+                     });
+}
+
+TEST(ModifyOtherKeys, decodesTheKeyByItsCharacter) {
+  expectDecoded("\x1b[27;5;97~", xterm, {key(keyRecord(1, 30, ctrl), 10)});
+  expectCodes(xterm, {
+                         {"Ctrl+a", "\x1b[27;5;97~", {1}},
+                         {"Ctrl+Shift+A", "\x1b[27;6;65~", {1}},
+                         {"Alt+a", "\x1b[27;3;97~", {0, 30}},
+                         {"Ctrl+Enter", "\x1b[27;5;13~", {10}},
+                         {"Shift+Tab", "\x1b[27;2;9~", {0, 15}},
+                         {"Ctrl+1 has no code", "\x1b[27;5;49~", {}},
+                         {"Ctrl+space", "\x1b[27;5;32~", {' '}},
+                     });
+}
+
+// Every byte string over bytes that start, continue, end and break
+// sequences: decoding always makes progress and never claims more than it
+// holds, and bytes split anywhere decode as when sent at once.
+TEST(DecodeProperties, holdForEveryShortByteString) {
+  const std::string alphabet = std::string("\x1b[O1;~Au\x80x$M\\\x07", 14) + std::string(1, '\0');
+  std::vector<std::string> strings = {""};
+  std::vector<std::string> all;
+  for (int length = 1; length <= 3; ++length) {
+    std::vector<std::string> longer;
+    for (const std::string& prefix : strings) {
+      for (const char byte : alphabet) {
+        longer.push_back(prefix + byte);
+      }
+    }
+    all.insert(all.end(), longer.begin(), longer.end());
+    strings = longer;
+  }
+  std::mt19937 random(20240611);
+  std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+  for (int count = 0; count < 300; ++count) {
+    std::string bytes;
+    for (int index = 0; index < 12; ++index) {
+      bytes += alphabet[pick(random)];
+    }
+    all.push_back(bytes);
+  }
+  for (const TerminalFamily family : {xterm, rxvt, linuxConsole, st}) {
+    for (const std::string& bytes : all) {
+      const DecodeResult paused = decodeKey(bytes, family, true);
+      EXPECT_NE(paused.status, DecodeStatus::needMore) << showBytes(bytes);
+      EXPECT_GE(paused.length, 1U) << showBytes(bytes);
+      EXPECT_LE(paused.length, bytes.size()) << showBytes(bytes);
+      const DecodeResult waiting = decodeKey(bytes, family, false);
+      if (waiting.status == DecodeStatus::needMore) {
+        EXPECT_EQ(waiting.length, 0U) << showBytes(bytes);
+      } else {
+        EXPECT_GE(waiting.length, 1U) << showBytes(bytes);
+        EXPECT_LE(waiting.length, bytes.size()) << showBytes(bytes);
+      }
+      decodeStream(bytes, family);
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,44 @@
+// Opens the terminal the way the tool does, then leaves the process in the
+// way its argument names, so a test can check the terminal settings after
+// each way out.
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+
+#include "console/terminalSession.hpp"
+
+namespace {
+
+void announce(const char* text) {
+  const ssize_t written = write(STDOUT_FILENO, text, std::strlen(text));
+  static_cast<void>(written);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2 || openTerminal() < 0) {
+    return 2;
+  }
+  announce("raw\n");
+  const char* const way = argv[1];
+  if (std::strcmp(way, "return") == 0) {
+    return 0;
+  }
+  if (std::strcmp(way, "exit") == 0) {
+    std::exit(3);
+  }
+  if (std::strcmp(way, "abort") == 0) {
+    std::abort();
+  }
+  if (std::strcmp(way, "throw") == 0) {
+    throw std::runtime_error("nobody catches this");
+  }
+  // "wait": stay until a signal ends the process.
+  for (;;) {
+    pause();
+  }
+}

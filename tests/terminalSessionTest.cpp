@@ -1,0 +1,132 @@
+// The terminal comes back exactly as it was on every way out of the process,
+// and stays raw while the tool reads keys.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <string>
+#include <thread>
+
+#include "captureOutput.hpp"
+#include "console/keyboardProtocol.hpp"
+#include "ptyHarness.hpp"
+
+namespace {
+
+using std::chrono::milliseconds;
+
+const std::string keycodes = KEYCODES_BINARY;
+const std::string probe = PROBE_BINARY;
+const std::string ruleLine = std::string(55, '-') + "\r\n";
+
+bool isRaw(const struct termios& settings) {
+  return (settings.c_lflag & (ICANON | ECHO | ISIG | IEXTEN)) == 0 &&
+         (settings.c_iflag & (IXON | ICRNL | INLCR | IGNCR | ISTRIP)) == 0 && settings.c_cc[VMIN] == 1 &&
+         settings.c_cc[VTIME] == 0;
+}
+
+// Starts the tool and waits until it reads keys from a raw terminal.
+PtyProcess startWaitingForKeys() {
+  PtyProcess process = startInPty(keycodes);
+  readUntil(process, ruleLine + std::string(keyboardProtocolQuery));
+  EXPECT_TRUE(waitForRawMode(process));
+  // Answer as a legacy terminal, so the tool need not wait for the answer.
+  sendBytes(process, "\x1b[?62c");
+  return process;
+}
+
+void expectRestored(const PtyProcess& process) {
+  const struct termios before = freshTerminalSettings();
+  const struct termios after = currentSettings(process);
+  EXPECT_TRUE(sameSettings(before, after))
+      << "after:  " << describeSettings(after) << "\nbefore: " << describeSettings(before);
+}
+
+class RestoreOnSignal : public testing::TestWithParam<int> {};
+
+TEST_P(RestoreOnSignal, SettingsComeBackAndTheToolDiesByTheSameSignal) {
+  const int signalNumber = GetParam();
+  PtyProcess process = startWaitingForKeys();
+  kill(process.pid, signalNumber);
+  const int status = waitForExit(process);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "wait status " << status;
+  EXPECT_EQ(WTERMSIG(status), signalNumber);
+  expectRestored(process);
+  closePty(process);
+}
+
+INSTANTIATE_TEST_SUITE_P(TerminatingSignals, RestoreOnSignal, testing::Values(SIGTERM, SIGHUP, SIGINT, SIGQUIT),
+                         [](const testing::TestParamInfo<int>& info) { return std::string(sigabbrev_np(info.param)); });
+
+struct WayOut {
+  const char* way;
+  bool killedByAbort;
+  int exitCode;
+};
+
+class RestoreOnWayOut : public testing::TestWithParam<WayOut> {};
+
+TEST_P(RestoreOnWayOut, SettingsComeBack) {
+  const WayOut wayOut = GetParam();
+  PtyOptions options;
+  options.arguments = {wayOut.way};
+  PtyProcess process = startInPty(probe, options);
+  const int status = waitForExit(process);
+  const std::string output = readAvailable(process, milliseconds(20));
+  EXPECT_TRUE(output.starts_with("raw\r\n")) << "the probe did not open its terminal: " << visibleBytes(output);
+  if (wayOut.killedByAbort) {
+    ASSERT_TRUE(WIFSIGNALED(status)) << "wait status " << status;
+    EXPECT_EQ(WTERMSIG(status), SIGABRT);
+  } else {
+    ASSERT_TRUE(WIFEXITED(status)) << "wait status " << status;
+    EXPECT_EQ(WEXITSTATUS(status), wayOut.exitCode);
+  }
+  expectRestored(process);
+  closePty(process);
+}
+
+INSTANTIATE_TEST_SUITE_P(WaysOut, RestoreOnWayOut,
+                         testing::Values(WayOut{"return", false, 0}, WayOut{"exit", false, 3}, WayOut{"abort", true, 0},
+                                         WayOut{"throw", true, 0}),
+                         [](const testing::TestParamInfo<WayOut>& info) { return std::string(info.param.way); });
+
+TEST(JobControl, DiscardedStopLeavesTheToolRawAndReadingKeys) {
+  // Under the test's pty the tool leads its own session, so its process
+  // group is orphaned and the kernel discards the stop it raises again.
+  PtyProcess process = startWaitingForKeys();
+  kill(process.pid, SIGTSTP);
+  std::this_thread::sleep_for(milliseconds(100));
+  EXPECT_TRUE(isRaw(currentSettings(process))) << describeSettings(currentSettings(process));
+  sendBytes(process, "k");
+  const std::string row = readUntil(process, "\r\n");
+  EXPECT_NE(row.find("107"), std::string::npos) << visibleBytes(row);
+  sendBytes(process, " ");
+  readUntil(process, "Press any key to finish.");
+  sendBytes(process, "x");
+  const int status = waitForExit(process);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
+  expectRestored(process);
+  closePty(process);
+}
+
+TEST(JobControl, ContinueAfterAStopTakesRawModeUpAgain) {
+  PtyProcess process = startWaitingForKeys();
+  kill(process.pid, SIGSTOP);
+  std::this_thread::sleep_for(milliseconds(50));
+  // Something else changes the settings while the tool is stopped, as a
+  // shell does when it takes the terminal back.
+  const struct termios cooked = freshTerminalSettings();
+  tcsetattr(process.master, TCSANOW, &cooked);
+  kill(process.pid, SIGCONT);
+  EXPECT_TRUE(waitForRawMode(process, milliseconds(2000)));
+  sendBytes(process, "m ");
+  const std::string rows = readUntil(process, "Press any key to finish.");
+  EXPECT_NE(rows.find("109"), std::string::npos) << visibleBytes(rows);
+  sendBytes(process, "x");
+  waitForExit(process);
+  expectRestored(process);
+  closePty(process);
+}
+
+}  // namespace

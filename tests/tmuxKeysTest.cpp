@@ -1,0 +1,127 @@
+// Keys pressed in a real terminal (tmux) give the codes a Windows console
+// user sees for the same keys.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "captureOutput.hpp"
+#include "tmuxSession.hpp"
+#include "transcript.hpp"
+
+namespace {
+
+using std::chrono::milliseconds;
+
+const std::string keycodes = KEYCODES_BINARY;
+const std::string ruleLine = std::string(55, '-') + "\n";
+
+struct KeyPress {
+  std::string tmuxName;
+  std::vector<int> codes;
+};
+
+std::string scratchFile(const std::string& name) {
+  return testing::TempDir() + "keycodes-" + std::to_string(getpid()) + "-" + name;
+}
+
+// Runs the tool in tmux with its output going to a file, presses the keys,
+// then one more key at the closing prompt, and returns what it wrote.
+std::string outputForKeys(const std::vector<KeyPress>& presses, const std::string& name) {
+  const std::string output = scratchFile(name);
+  const TmuxSession session = startTmux(keycodes + " > " + output + "; sleep 5");
+  EXPECT_TRUE(waitForFileEnding(output, ruleLine, milliseconds(5000)));
+  EXPECT_TRUE(waitForPaneRawMode(session, milliseconds(5000)));
+  for (const KeyPress& press : presses) {
+    pressKey(session, press.tmuxName);
+  }
+  EXPECT_TRUE(waitForFileEnding(output, closingPrompt, milliseconds(5000)));
+  pressKey(session, "q");
+  const std::string written = readWholeFile(output);
+  stopTmux(session);
+  std::remove(output.c_str());
+  return written;
+}
+
+std::string expectedOutput(const std::vector<KeyPress>& presses) {
+  std::vector<int> codes;
+  for (const KeyPress& press : presses) {
+    codes.insert(codes.end(), press.codes.begin(), press.codes.end());
+  }
+  return expectedGreeting() + expectedRows(codes) + closingPrompt;
+}
+
+class TmuxKeys : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (!tmuxAvailable()) {
+      GTEST_SKIP() << "tmux is not installed (apt-get install tmux)";
+    }
+  }
+};
+
+TEST_F(TmuxKeys, GiveTheCodesOfTheWindowsConsole) {
+  const std::vector<KeyPress> presses = {
+      {"F1", {0, 59}},   {"S-F1", {0, 84}},    {"C-F1", {0, 94}},  {"M-F1", {0, 104}},  {"F12", {224, 134}},
+      {"Up", {224, 72}}, {"C-Up", {224, 141}}, {"M-Up", {0, 152}}, {"Home", {224, 71}}, {"DC", {224, 83}},
+      {"BTab", {0, 15}}, {"M-1", {0, 120}},    {"C-c", {3}},       {"C-z", {26}},       {"Enter", {13}},
+      {"Escape", {27}},  {"Space", {32}},
+  };
+  const std::string written = outputForKeys(presses, "keys");
+  const std::string expected = expectedOutput(presses);
+  EXPECT_EQ(written, expected) << "got:      " << visibleBytes(written) << "\nexpected: " << visibleBytes(expected);
+}
+
+TEST_F(TmuxKeys, AltDEndsTheTableWithItsSecondCodeThirtyTwo) {
+  const std::vector<KeyPress> presses = {{"a", {97}}, {"M-d", {0, 32}}};
+  const std::string written = outputForKeys(presses, "alt-d");
+  const std::string expected = expectedOutput(presses);
+  EXPECT_EQ(written, expected) << "got:      " << visibleBytes(written) << "\nexpected: " << visibleBytes(expected);
+}
+
+TEST_F(TmuxKeys, StopAndContinueUnderAShellWithJobControl) {
+  const std::string output = scratchFile("job-output");
+  const std::string before = scratchFile("before");
+  const std::string during = scratchFile("during");
+  const std::string after = scratchFile("after");
+  const std::string pidFile = scratchFile("pid");
+  const TmuxSession session = startTmux("bash --norc --noprofile -i");
+  typeText(session, "stty -g > " + before);
+  pressKey(session, "Enter");
+  // The job writes its own process id, then becomes the tool.
+  typeText(session, "sh -c 'echo $$ > " + pidFile + "; exec " + keycodes + " > " + output + "'");
+  pressKey(session, "Enter");
+  ASSERT_TRUE(waitForFileEnding(output, ruleLine, milliseconds(5000)));
+  ASSERT_TRUE(waitForPaneRawMode(session, milliseconds(5000)));
+  const std::string pid = readWholeFile(pidFile);
+  ASSERT_FALSE(pid.empty());
+  // Suspended from outside, the tool hands the shell a cooked terminal.
+  ASSERT_EQ(std::system(("kill -TSTP " + pid).c_str()), 0);
+  std::this_thread::sleep_for(milliseconds(300));
+  typeText(session, "stty -g > " + during + "; fg");
+  pressKey(session, "Enter");
+  ASSERT_TRUE(waitForPaneRawMode(session, milliseconds(5000)));
+  pressKey(session, "F1");
+  pressKey(session, "Space");
+  EXPECT_TRUE(waitForFileEnding(output, closingPrompt, milliseconds(5000)));
+  pressKey(session, "q");
+  typeText(session, "stty -g > " + after);
+  pressKey(session, "Enter");
+  EXPECT_TRUE(waitForFileEnding(after, "\n", milliseconds(5000)));
+  const std::string settingsBefore = readWholeFile(before);
+  EXPECT_FALSE(settingsBefore.empty());
+  EXPECT_EQ(readWholeFile(during), settingsBefore) << "settings while the tool was stopped";
+  EXPECT_EQ(readWholeFile(after), settingsBefore) << "settings after the tool ended";
+  const std::vector<KeyPress> presses = {{"F1", {0, 59}}, {"Space", {32}}};
+  EXPECT_EQ(readWholeFile(output), expectedOutput(presses)) << visibleBytes(readWholeFile(output));
+  stopTmux(session);
+  for (const std::string& file : {output, before, during, after, pidFile}) {
+    std::remove(file.c_str());
+  }
+}
+
+}  // namespace

@@ -1,0 +1,114 @@
+#include "tmuxSession.hpp"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Quotes a word for the shell that std::system starts.
+std::string quoted(const std::string& word) {
+  std::string result = "'";
+  for (const char character : word) {
+    if (character == '\'') {
+      result += "'\\''";
+    } else {
+      result += character;
+    }
+  }
+  return result + "'";
+}
+
+std::string tmuxCommand(const TmuxSession& session, const std::string& arguments) {
+  return "tmux -L " + session.socket + " " + arguments;
+}
+
+std::string commandOutput(const std::string& command) {
+  std::string output;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) {
+    return output;
+  }
+  char buffer[256];
+  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+    output += buffer;
+  }
+  pclose(pipe);
+  while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) {
+    output.pop_back();
+  }
+  return output;
+}
+
+void run(const std::string& command) {
+  const int status = std::system(command.c_str());
+  static_cast<void>(status);
+}
+
+// Presses are about 50 ms apart, as a fast typist's would be, and far more
+// than the Escape wait, so a lone Escape is decided before the next key.
+constexpr std::chrono::milliseconds pressInterval(50);
+
+}  // namespace
+
+bool tmuxAvailable() { return std::system("command -v tmux >/dev/null 2>&1") == 0; }
+
+TmuxSession startTmux(const std::string& command) {
+  static int sessionCount = 0;
+  TmuxSession session{"keycodes-test-" + std::to_string(getpid()) + "-" + std::to_string(++sessionCount)};
+  run(tmuxCommand(session, "-f /dev/null new-session -d -x 100 -y 40 " + quoted(command)));
+  return session;
+}
+
+void pressKey(const TmuxSession& session, const std::string& key) {
+  run(tmuxCommand(session, "send-keys " + quoted(key)));
+  std::this_thread::sleep_for(pressInterval);
+}
+
+void typeText(const TmuxSession& session, const std::string& text) {
+  run(tmuxCommand(session, "send-keys -l " + quoted(text)));
+  std::this_thread::sleep_for(pressInterval);
+}
+
+std::string paneTerminal(const TmuxSession& session) {
+  return commandOutput(tmuxCommand(session, "display-message -p '#{pane_tty}'"));
+}
+
+bool waitForPaneRawMode(const TmuxSession& session, std::chrono::milliseconds timeout) {
+  const std::string terminal = paneTerminal(session);
+  const auto deadline = Clock::now() + timeout;
+  while (Clock::now() < deadline) {
+    const std::string settings = commandOutput("stty -F " + quoted(terminal) + " -a 2>/dev/null");
+    if (settings.find("-icanon") != std::string::npos) {
+      return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
+}
+
+std::string readWholeFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream contents;
+  contents << file.rdbuf();
+  return contents.str();
+}
+
+bool waitForFileEnding(const std::string& path, const std::string& expected, std::chrono::milliseconds timeout) {
+  const auto deadline = Clock::now() + timeout;
+  while (Clock::now() < deadline) {
+    if (readWholeFile(path).ends_with(expected)) {
+      return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
+}
+
+void stopTmux(const TmuxSession& session) { run(tmuxCommand(session, "kill-server 2>/dev/null")); }

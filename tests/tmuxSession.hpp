@@ -1,0 +1,35 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+// A tmux server of the test's own (its own -L socket), running one command
+// in one pane: a real terminal that keys are pressed in with send-keys.
+
+struct TmuxSession {
+  std::string socket;
+};
+
+bool tmuxAvailable();
+
+TmuxSession startTmux(const std::string& command);
+
+// Presses one key by its tmux name (F1, C-Up, M-d, Space, ...).
+void pressKey(const TmuxSession& session, const std::string& key);
+
+// Types literal text.
+void typeText(const TmuxSession& session, const std::string& text);
+
+// The terminal device of the pane, e.g. /dev/pts/3.
+std::string paneTerminal(const TmuxSession& session);
+
+// Waits until the pane's terminal is in raw input mode (no ICANON).
+bool waitForPaneRawMode(const TmuxSession& session, std::chrono::milliseconds timeout);
+
+// Waits until `path` holds `expected` at its end.
+bool waitForFileEnding(const std::string& path, const std::string& expected, std::chrono::milliseconds timeout);
+
+std::string readWholeFile(const std::string& path);
+
+void stopTmux(const TmuxSession& session);

@@ -1,0 +1,120 @@
+# Shared by the tests that run keycodes.exe under Wine: the skip checks, the
+# Wine prefix and the transcript the tool writes. Sourced, not run.
+
+skipCode=77
+cellWidth=13
+ruleLength=$((4 * cellWidth + 3))
+
+# Ends the test as skipped, with one line that says what to install.
+skipTest() {
+  echo "SKIPPED: $1"
+  exit "$skipCode"
+}
+
+# Sets wineCommand to the Wine loader, or skips when there is none.
+findWine() {
+  if command -v wine >/dev/null 2>&1; then
+    wineCommand=wine
+  elif command -v wine64 >/dev/null 2>&1; then
+    wineCommand=wine64
+  else
+    skipTest "Wine is not installed (install wine and wine64)"
+  fi
+}
+
+# Skips unless keycodes.exe was cross-built; its path is empty when the
+# native build found no MinGW-w64.
+requireExecutable() {
+  if [ -z "$1" ]; then
+    skipTest "keycodes.exe is not cross-built (install g++-mingw-w64-x86-64, then configure again)"
+  fi
+  if [ ! -f "$1" ]; then
+    echo "FAILED: $1 does not exist; build first"
+    exit 1
+  fi
+}
+
+# Uses a Wine prefix of its own in the build tree, creating it on the first
+# run (that takes a while and Wine reports it on the standard error stream).
+# No display: Wine must not open windows or ask to install anything.
+prepareWinePrefix() {
+  WINEPREFIX=$1
+  WINEDEBUG=-all
+  export WINEPREFIX WINEDEBUG
+  unset DISPLAY WAYLAND_DISPLAY
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    echo "Creating the Wine prefix $WINEPREFIX" >&2
+    WINEDLLOVERRIDES="mscoree,mshtml=" "$wineCommand" wineboot --init </dev/null >&2 || {
+      echo "FAILED: could not create the Wine prefix $WINEPREFIX"
+      exit 1
+    }
+  fi
+}
+
+# Ends every Wine process of the prefix, after a run that did not finish.
+stopWine() {
+  if command -v wineserver >/dev/null 2>&1; then
+    wineserver -k 2>/dev/null
+  fi
+}
+
+# Writes `text` centred in a cell: the left padding is half the gap rounded
+# down, the rest goes to the right.
+writeCentred() {
+  gap=$((cellWidth - ${#1}))
+  left=$((gap / 2))
+  printf '%*s%s%*s' "$left" '' "$1" "$((gap - left))" ''
+}
+
+# Writes the table row for one code: the code's low byte as the character,
+# then the code in decimal and, as a 32-bit unsigned number, in hex and octal.
+writeRow() {
+  bits=$(($1 & 0xFFFFFFFF))
+  byteGap=$((cellWidth - 1))
+  printf '%*s' "$((byteGap / 2))" ''
+  printf '%b' "\\0$(printf '%o' $(($1 & 0xFF)))"
+  printf '%*s|' "$((byteGap - byteGap / 2))" ''
+  writeCentred "$1"
+  printf '|'
+  writeCentred "$(printf '%x' "$bits")"
+  printf '|'
+  writeCentred "$(printf '%o' "$bits")"
+  printf '\r\n'
+}
+
+# Writes the lines before the first row: greeting, prompt, header and rule.
+writeTranscriptHead() {
+  printf 'Zeichencodes im Konsolemodus\r\n'
+  printf 'Geben Sie Zeichen ein, zu denen Sie den Code suchen (Leertaste fuer Ende)!\r\n\r\n'
+  writeCentred Zeichen
+  printf '|'
+  writeCentred dezimal
+  printf '|'
+  writeCentred hexadezimal
+  printf '|'
+  writeCentred oktal
+  printf '\r\n'
+  printf '%*s' "$ruleLength" '' | tr ' ' -
+  printf '\r\n'
+}
+
+writeTranscriptEnd() {
+  printf 'Press any key to finish.'
+}
+
+# Compares the output byte for byte with the expected transcript. On a
+# difference shows both line by line with every byte that is not printable
+# as an octal escape, so CR, NUL and the high bytes can be seen.
+compareTranscript() {
+  expected=$1
+  actual=$2
+  if cmp "$expected" "$actual"; then
+    return 0
+  fi
+  sed -n l "$expected" >"$expected.shown"
+  sed -n l "$actual" >"$actual.shown"
+  echo "--- expected (as sed l shows it), +++ actual:"
+  diff -u "$expected.shown" "$actual.shown"
+  return 1
+}

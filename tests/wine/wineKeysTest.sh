@@ -1,0 +1,137 @@
+#!/bin/sh
+# Runs keycodes.exe under Wine in a tmux terminal, presses keys there and
+# compares the table the tool writes with the rows the keys must give.
+# Usage: wineKeysTest.sh KEYCODES_EXE WORK_DIR
+# Exits 77 (skipped) when MinGW-w64, Wine or tmux is missing.
+
+set -u
+# shellcheck source=wineCommon.sh source-path=SCRIPTDIR
+. "$(dirname "$0")/wineCommon.sh"
+
+# The keys in the order they are pressed: the tmux send-keys arguments, then
+# the codes the tool reads for the key. Wine's console sets no enhanced-key
+# flag, so the cursor keys and Delete give the keypad codes with lead 0.
+# tmux's own Home and End sequences are unknown to Wine; the bytes below are
+# the forms it knows. Space ends the table.
+keyTable='F1: 0 59
+S-F1: 0 84
+C-F1: 0 94
+M-F1: 0 104
+F11: 224 133
+F12: 224 134
+Up: 0 72
+C-Up: 0 141
+DC: 0 83
+-H 1b 5b 48: 0 71
+-H 1b 5b 46: 0 79
+a: 97
+Enter: 13
+Space: 32'
+# Answers "Press any key to finish."; it gives no row.
+finishKey=q
+
+keyGapSeconds=0.05
+startSeconds=20
+runSeconds=30
+
+exe=$1
+workDir=$2
+requireExecutable "$exe"
+findWine
+command -v tmux >/dev/null 2>&1 || skipTest "tmux is not installed (install tmux)"
+
+mkdir -p "$workDir"
+prepareWinePrefix "$workDir/prefix"
+
+output=$workDir/keys-output.txt
+expected=$workDir/keys-expected.txt
+exitCodeFile=$workDir/keys-exit-code
+rm -f "$output" "$expected" "$exitCodeFile"
+
+{
+  writeTranscriptHead
+  echo "$keyTable" | while IFS=: read -r keys codes; do
+    for code in $codes; do
+      writeRow "$code"
+    done
+  done
+  writeTranscriptEnd
+} >"$expected"
+
+# A tmux server of its own, so no other session is touched, without any
+# user configuration. tmux leaves its socket file behind; it goes too.
+socket=keycodes-wine-$$
+socketPath=${TMUX_TMPDIR:-/tmp}/tmux-$(id -u)/$socket
+unset TMUX
+runTmux() { tmux -L "$socket" -f /dev/null "$@"; }
+stopTmux() {
+  runTmux kill-server 2>/dev/null
+  rm -f "$socketPath"
+}
+trap stopTmux EXIT
+trap 'exit 1' HUP INT TERM
+
+# The terminal must not turn Ctrl keys into signals while Wine reads it.
+# Standard input is the terminal, standard output the file. The arguments
+# are expanded by the shell in the pane.
+# shellcheck disable=SC2016
+runTmux new-session -d -s keys -x 100 -y 30 \
+  sh -c 'stty -isig; "$0" "$1" >"$2"; echo $? >"$3"' "$wineCommand" "$exe" "$output" "$exitCodeFile" || {
+  echo "FAILED: could not start tmux"
+  exit 1
+}
+paneTerminal=$(runTmux display-message -p -t keys '#{pane_tty}')
+
+# The seconds since $1, a time as date +%s gives it.
+secondsSince() { echo $(($(date +%s) - $1)); }
+
+# Keys are pressed only when the table header is written and Wine's console
+# has switched the terminal to raw mode. The header can come first, and a key
+# typed before the switch goes through the line discipline (Enter would
+# arrive as Ctrl+J).
+startTime=$(date +%s)
+until grep -q -- '^---' "$output" 2>/dev/null && stty -a <"$paneTerminal" 2>/dev/null | grep -q -- '-icanon'; do
+  if [ "$(secondsSince "$startTime")" -ge "$startSeconds" ]; then
+    echo "FAILED: keycodes.exe did not start within $startSeconds s; output so far:"
+    sed -n l "$output" 2>/dev/null
+    stopTmux
+    stopWine
+    exit 1
+  fi
+  sleep 0.1
+done
+
+echo "$keyTable" | while IFS=: read -r keys codes; do
+  # Word splitting is wanted: a key may be given as several arguments.
+  # shellcheck disable=SC2086
+  runTmux send-keys -t keys $keys </dev/null
+  sleep "$keyGapSeconds"
+done
+runTmux send-keys -t keys "$finishKey" </dev/null
+
+startTime=$(date +%s)
+until [ -s "$exitCodeFile" ]; do
+  if [ "$(secondsSince "$startTime")" -ge "$runSeconds" ]; then
+    echo "FAILED: keycodes.exe did not end within $runSeconds s after the keys; output so far:"
+    sed -n l "$output"
+    stopTmux
+    stopWine
+    exit 1
+  fi
+  sleep 0.1
+done
+
+status=0
+exitCode=$(cat "$exitCodeFile")
+if [ "$exitCode" != 0 ]; then
+  echo "FAILED: keycodes.exe exited with $exitCode, expected 0"
+  status=1
+fi
+if ! compareTranscript "$expected" "$output"; then
+  echo "FAILED: the transcript differs"
+  status=1
+fi
+if [ "$status" = 0 ]; then
+  echo "PASSED: the transcript matches byte for byte"
+fi
+exit "$status"
