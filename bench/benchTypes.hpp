@@ -15,6 +15,9 @@ struct BenchSettings {
   bool pinned = true;
   // Answer device attributes requests as a plain terminal does.
   bool answerAttributes = true;
+  // Answer the keyboard enhancement query as well, as a terminal with the
+  // enhanced key reports does: Escape then arrives as CSI 27 u.
+  bool answerEnhancedKeys = false;
   int startupRuns = 40;
   int warmupKeys = 20;
   int latencyKeys = 500;
@@ -32,12 +35,14 @@ struct ProgramFigures {
   std::vector<double> burstRowsPerSecond;
   std::vector<double> cursorMs;
   std::vector<double> escapeMs;
+  std::vector<double> enhancedEscapeMs;
   std::vector<long> peakResidentKb;
   // The opening text up to the rule line, as read on the first start.
   std::string openingText;
   // The codes the first Up press gave and the first Escape press gave.
   std::vector<int> cursorCodes;
   std::vector<int> escapeCodes;
+  std::vector<int> enhancedEscapeCodes;
   // Resident memory by mapping at the closing prompt, largest first.
   std::string residentByMapping;
   // Control sequences written in one run, and how many of them asked for

@@ -9,6 +9,9 @@
 
 // A plain VT100-like terminal: no enhanced keyboard reports.
 constexpr std::string_view deviceAttributesAnswer = "\x1b[?1;2c";
+// The answer to CSI ? u of a terminal with the enhanced key reports, none of
+// them pushed yet.
+constexpr std::string_view enhancedKeysAnswer = "\x1b[?0u";
 
 struct SequenceCount {
   int sequences = 0;

@@ -85,6 +85,7 @@ int main(int argc, char** argv) {
   measureThroughput(settings, results);
   measureCursorKey(settings, results);
   measureLoneEscape(settings, results);
+  measureEnhancedEscape(settings, results);
   std::printf("after:  %s\n", systemLoad().c_str());
   printReport(settings, results);
   return results.failures.empty() ? 0 : failedStatus;

@@ -19,3 +19,5 @@ void measureCursorKey(const BenchSettings& settings, BenchResults& results);
 
 // A lone ESC written, time until its row is read back.
 void measureLoneEscape(const BenchSettings& settings, BenchResults& results);
+// Escape from a terminal that answers the keyboard enhancement query: no wait.
+void measureEnhancedEscape(const BenchSettings& settings, BenchResults& results);

@@ -28,6 +28,7 @@ void runWithPair(const BenchSettings& settings, BenchResults& results, const std
     PtyProgram programs[programCount];
     for (int index = 0; index < programCount; ++index) {
       spawnProgram(programs[index], settings.paths[index], programName(index), settings.answerAttributes);
+      programs[index].answersEnhancedKeys = settings.answerEnhancedKeys;
     }
     const TimePoint deadline = deadlineAfter(stepTimeoutMs);
     std::vector<int> codes;

@@ -24,6 +24,8 @@ struct PtyProgram {
   std::string carry;
   // Whether a device attributes request is answered, as a terminal does.
   bool answersAttributes = true;
+  // Whether the keyboard enhancement query is answered before it.
+  bool answersEnhancedKeys = false;
   // Answers not yet taken by a full terminal input side.
   std::string pendingAnswers;
   int controlSequences = 0;

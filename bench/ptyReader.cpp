@@ -36,6 +36,9 @@ ReadOutcome readAvailable(PtyProgram& program) {
       program.controlSequences += found.sequences;
       program.attributeRequests += found.attributeRequests;
       for (int request = 0; program.answersAttributes && request < found.attributeRequests; ++request) {
+        if (program.answersEnhancedKeys) {
+          program.pendingAnswers += enhancedKeysAnswer;
+        }
         program.pendingAnswers += deviceAttributesAnswer;
       }
       sendPendingAnswers(program);

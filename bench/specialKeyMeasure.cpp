@@ -11,6 +11,8 @@ namespace {
 
 constexpr std::string_view cursorUpBytes = "\x1b[A";
 constexpr std::string_view escapeByte = "\x1b";
+// Escape as a terminal with the enhanced key reports sends it.
+constexpr std::string_view enhancedEscapeBytes = "\x1b[27u";
 // keycodes gives a lead code and a second code for Up; minimal_keys gives
 // one row per byte.
 constexpr std::size_t keycodesCursorRows = 2;
@@ -66,5 +68,16 @@ void measureLoneEscape(const BenchSettings& settings, BenchResults& results) {
   for (int index = 0; index < programCount; ++index) {
     results.figures[index].escapeMs = std::move(timings.milliseconds[index]);
     results.figures[index].escapeCodes = std::move(timings.firstCodes[index]);
+  }
+}
+
+void measureEnhancedEscape(const BenchSettings& settings, BenchResults& results) {
+  BenchSettings enhanced = settings;
+  enhanced.answerEnhancedKeys = true;
+  KeyTimings timings = timeKeyOnPair(enhanced, results, "Escape with enhanced keys", enhancedEscapeBytes,
+                                     keycodesEscapeRows, settings.escapePresses);
+  for (int index = 0; index < programCount; ++index) {
+    results.figures[index].enhancedEscapeMs = std::move(timings.milliseconds[index]);
+    results.figures[index].enhancedEscapeCodes = std::move(timings.firstCodes[index]);
   }
 }

@@ -1,5 +1,6 @@
-// Opens the terminal the way the tool does, then leaves the process in the
-// way its argument names, so a test can check the terminal settings after
+// Opens the terminal the way the tool does, optionally with the enhanced key
+// reports on ("enhanced" as the second argument), then leaves the process in
+// the way its first argument names, so a test can check the terminal settings after
 // each way out.
 
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "console/keyboardProtocol.hpp"
 #include "console/terminalSession.hpp"
 
 namespace {
@@ -22,6 +24,9 @@ void announce(const char* text) {
 int main(int argc, char** argv) {
   if (argc < 2 || openTerminal() < 0) {
     return 2;
+  }
+  if (argc > 2 && std::strcmp(argv[2], "enhanced") == 0) {
+    useKeyboardMode(pushEnhancedKeys, popEnhancedKeys);
   }
   announce("raw\n");
   const char* const way = argv[1];

@@ -72,13 +72,21 @@ std::vector<int> codesOfKey(const ReferenceKey& key, KeyState state) {
 
 bool isVisibleCharacter(int code) { return code >= firstVisibleCode && code <= lastVisibleCode; }
 
-std::string joinedCodes(const std::vector<int>& codes) {
+std::string codesCell(const std::vector<int>& codes, std::string_view noCodes,
+                      const std::function<std::string(char)>& showCharacter) {
+  if (codes.empty()) {
+    return std::string(noCodes);
+  }
   std::string text;
   for (const int code : codes) {
     if (!text.empty()) {
       text += ", ";
     }
     text += std::to_string(code);
+  }
+  if (codes.size() == 1 && isVisibleCharacter(codes.front())) {
+    text += ' ';
+    text += showCharacter(static_cast<char>(codes.front()));
   }
   return text;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,5 +21,8 @@ std::vector<int> codesOfKey(const ReferenceKey& key, KeyState state);
 // space, not control characters, not bytes above ASCII).
 bool isVisibleCharacter(int code);
 
-// The codes in decimal, separated by a comma and a space.
-std::string joinedCodes(const std::vector<int>& codes);
+// One table cell: `noCodes` when there are none, the codes in decimal
+// separated by a comma and a space, and after a single visible character's
+// code the character as `showCharacter` writes it in the document's markup.
+std::string codesCell(const std::vector<int>& codes, std::string_view noCodes,
+                      const std::function<std::string(char)>& showCharacter);

@@ -55,10 +55,13 @@ TEST(VisibleCharacter, SpaceControlsAndBytesAboveAsciiAreNotShown) {
   EXPECT_FALSE(isVisibleCharacter(224));
 }
 
-TEST(JoinedCodes, SeparatesTheCodesWithACommaAndASpace) {
-  EXPECT_EQ(joinedCodes({0, 59}), "0, 59");
-  EXPECT_EQ(joinedCodes({97}), "97");
-  EXPECT_EQ(joinedCodes({}), "");
+TEST(CodesCell, ShowsTwoCodesOrOneCodeWithItsVisibleCharacter) {
+  const auto bracketed = [](char character) { return "[" + std::string(1, character) + "]"; };
+  EXPECT_EQ(codesCell({0, 59}, "-", bracketed), "0, 59");
+  EXPECT_EQ(codesCell({97}, "-", bracketed), "97 [a]");
+  EXPECT_EQ(codesCell({13}, "-", bracketed), "13") << "a control character is not shown";
+  EXPECT_EQ(codesCell({59, 0}, "-", bracketed), "59, 0") << "no character after a pair";
+  EXPECT_EQ(codesCell({}, "-", bracketed), "-");
 }
 
 }  // namespace

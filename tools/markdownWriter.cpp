@@ -22,21 +22,7 @@ std::string codeSpan(char character) {
   return span;
 }
 
-std::string cellOf(const std::vector<int>& codes) {
-  if (codes.empty()) {
-    return std::string(noCodes);
-  }
-  if (codes.size() == 1) {
-    const int code = codes.front();
-    std::string cell = std::to_string(code);
-    if (isVisibleCharacter(code)) {
-      cell += ' ';
-      cell += codeSpan(static_cast<char>(code));
-    }
-    return cell;
-  }
-  return joinedCodes(codes);
-}
+std::string cellOf(const std::vector<int>& codes) { return codesCell(codes, noCodes, codeSpan); }
 
 void writeIntroduction(std::ostream& stream) {
   stream << "# Key reference\n\n"

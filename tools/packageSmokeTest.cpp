@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "captureOutput.hpp"
 #include "ptyHarness.hpp"
 
 namespace {
@@ -47,22 +48,6 @@ const KeyPress keyPresses[] = {
     {" ", "             |     32      |     20      |     40      \r\n", true},
 };
 
-std::string visible(std::string_view bytes) {
-  std::string shown;
-  for (const char byte : bytes) {
-    const auto value = static_cast<unsigned char>(byte);
-    if (value >= 0x20 && value < 0x7F && byte != '\\') {
-      shown += byte;
-    } else {
-      constexpr std::string_view digits = "0123456789abcdef";
-      shown += "\\x";
-      shown += digits[value >> 4];
-      shown += digits[value & 0x0F];
-    }
-  }
-  return shown;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -98,8 +83,8 @@ int main(int argc, char** argv) {
     passed = false;
   }
   if (screen != expected) {
-    std::cerr << "FAILED: the screen differs\n  got:      " << visible(screen) << "\n  expected: " << visible(expected)
-              << '\n';
+    std::cerr << "FAILED: the screen differs\n  got:      " << visibleBytes(screen)
+              << "\n  expected: " << visibleBytes(expected) << '\n';
     passed = false;
   }
   if (status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {

@@ -31,22 +31,15 @@ std::string roffCharacter(char character) {
   }
 }
 
-std::string cellOf(const std::vector<int>& codes) {
-  if (codes.empty()) {
-    return std::string(noCodes);
-  }
-  if (codes.size() == 1) {
-    const int code = codes.front();
-    std::string cell = std::to_string(code);
-    if (isVisibleCharacter(code)) {
-      cell += " \\fB";
-      cell += roffCharacter(static_cast<char>(code));
-      cell += "\\fR";
-    }
-    return cell;
-  }
-  return joinedCodes(codes);
+// A character in bold.
+std::string boldCharacter(char character) {
+  std::string bold = "\\fB";
+  bold += roffCharacter(character);
+  bold += "\\fR";
+  return bold;
 }
+
+std::string cellOf(const std::vector<int>& codes) { return codesCell(codes, noCodes, boldCharacter); }
 
 void writeGroup(std::ostream& stream, const KeyGroup& group) {
   stream << ".SS " << group.title << '\n';

@@ -11,9 +11,12 @@
 // that knows the enhancements answers the first before the second.
 constexpr std::string_view keyboardProtocolQuery = "\x1b[?u\x1b[c";
 
-// CSI > 3 u pushes the flags 1 (disambiguate escape codes) and 2 (report
-// event types, so releases arrive as key-up records); CSI < u pops them.
-constexpr std::string_view pushEnhancedKeys = "\x1b[>3u";
+// CSI > 11 u pushes the flags 1 (disambiguate escape codes), 2 (report event
+// types, so releases arrive as key-up records) and 8 (report all keys as
+// escape codes: without it a terminal may send the release of Enter, Tab or
+// Backspace as the plain character, which would read as a second press);
+// CSI < u pops them.
+constexpr std::string_view pushEnhancedKeys = "\x1b[>11u";
 constexpr std::string_view popEnhancedKeys = "\x1b[<u";
 
 // CSI > 4 ; 2 m sets xterm's modifyOtherKeys to 2, so modified keys arrive

@@ -1,0 +1,187 @@
+// The tool asks the terminal what its keyboard can report and switches the
+// best reporting on for the run, and off again on every way out.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "captureOutput.hpp"
+#include "console/keyboardProtocol.hpp"
+#include "ptyHarness.hpp"
+#include "transcript.hpp"
+
+namespace {
+
+using std::chrono::milliseconds;
+using Clock = std::chrono::steady_clock;
+
+const std::string keycodes = KEYCODES_BINARY;
+const std::string probe = PROBE_BINARY;
+const std::string ruleLine = std::string(55, '-') + "\r\n";
+
+// What terminals answer: the enhancement flags (none pushed yet), then the
+// device attributes, which every terminal answers.
+constexpr std::string_view enhancedAnswer = "\x1b[?0u\x1b[?62;22c";
+constexpr std::string_view legacyAnswer = "\x1b[?62;22c";
+
+PtyProcess startAndReadToQuery(const std::string& term) {
+  PtyOptions options;
+  options.term = term;
+  PtyProcess process = startInPty(keycodes, options);
+  const std::string opening = readUntil(process, ruleLine + std::string(keyboardProtocolQuery));
+  EXPECT_TRUE(opening.ends_with(keyboardProtocolQuery)) << visibleBytes(opening);
+  return process;
+}
+
+// Presses `keys`, reads up to the closing prompt, presses the final key and
+// returns everything written from the query on.
+std::string finishRun(PtyProcess& process, std::string_view keys) {
+  sendBytes(process, keys);
+  std::string output = readUntil(process, closingPrompt);
+  sendBytes(process, "x");
+  const int status = waitForExit(process);
+  output += readAvailable(process, milliseconds(50));
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
+  return output;
+}
+
+std::string rows(const std::vector<int>& codes) { return asTerminalShowsIt(expectedRows(codes)); }
+
+void expectRestored(const PtyProcess& process) {
+  const struct termios before = freshTerminalSettings();
+  const struct termios after = currentSettings(process);
+  EXPECT_TRUE(sameSettings(before, after)) << describeSettings(after);
+}
+
+TEST(EnhancedKeyboard, AnsweringTerminalGetsTheFlagsPushedAndPoppedAtTheEnd) {
+  PtyProcess process = startAndReadToQuery("xterm-kitty");
+  sendBytes(process, enhancedAnswer);
+  const std::string pushed = readUntil(process, pushEnhancedKeys, milliseconds(2000));
+  EXPECT_EQ(pushed, pushEnhancedKeys) << visibleBytes(pushed);
+  const std::string output = finishRun(process,
+                                       "\x1b[27u"       // Escape, with no wait
+                                       "\x1b[57419u"    // keypad Up
+                                       "\x1b[57419;5u"  // Ctrl+keypad Up
+                                       "\x1b[97;5u"     // Ctrl+A
+                                       "\x1b[97;5:3u"   // its release: no row
+                                       "\x1b[9;5u"      // Ctrl+Tab
+                                       "\x1b[13;5u"     // Ctrl+Enter
+                                       "\x1b[57414u"    // keypad Enter
+                                       "\x1b[57410;5u"  // Ctrl+keypad slash
+                                       "\x1b[127;5u"    // Ctrl+Backspace
+                                       "\x1b[57441u"    // left Shift alone: no row
+                                       "\x1b[100;3:2u"  // Alt+D repeated: ends the table
+  );
+  const std::string expected =
+      rows({27, 0, 72, 0, 141, 1, 0, 148, 10, 13, 0, 149, 127, 0, 32}) + closingPrompt + std::string(popEnhancedKeys);
+  EXPECT_EQ(output, expected) << "got:      " << visibleBytes(output) << "\nexpected: " << visibleBytes(expected);
+  expectRestored(process);
+  closePty(process);
+}
+
+TEST(EnhancedKeyboard, KeysTypedWhileTheAnswerIsAwaitedAreKept) {
+  PtyProcess process = startAndReadToQuery("xterm-kitty");
+  // A key arrives before the answers, another between them.
+  sendBytes(process, "q\x1b[?1u");
+  sendBytes(process, "w\x1b[?62c");
+  const std::string output = finishRun(process, " ");
+  EXPECT_EQ(output, std::string(pushEnhancedKeys) + rows({'q', 'w', 32}) + closingPrompt + std::string(popEnhancedKeys))
+      << visibleBytes(output);
+  closePty(process);
+}
+
+TEST(LegacyKeyboard, DeviceAttributesAloneLeaveTheKeyboardAsItIs) {
+  PtyProcess process = startAndReadToQuery("vt220");
+  sendBytes(process, legacyAnswer);
+  // A late flags answer is skipped like any report; ESC [ A is Up.
+  const std::string output = finishRun(process, "\x1b[?1u\x1b[A ");
+  EXPECT_EQ(output, rows({224, 72, 32}) + closingPrompt) << visibleBytes(output);
+  expectRestored(process);
+  closePty(process);
+}
+
+TEST(LegacyKeyboard, TerminalThatNeverAnswersDelaysTheFirstKeyByTheQueryWaitAtMost) {
+  PtyProcess process = startAndReadToQuery("vt220");
+  const auto sent = Clock::now();
+  sendBytes(process, "z");
+  const std::string firstRow = readUntil(process, "\r\n", milliseconds(3000));
+  const auto waited = std::chrono::duration_cast<milliseconds>(Clock::now() - sent);
+  EXPECT_EQ(firstRow, rows({'z'})) << visibleBytes(firstRow);
+  // The wait is 100 ms; the margin covers a loaded machine and sanitizers.
+  EXPECT_LT(waited.count(), keyboardQueryWaitMs + 400) << "first key after " << waited.count() << " ms";
+  const std::string output = finishRun(process, " ");
+  EXPECT_EQ(output, rows({32}) + closingPrompt) << visibleBytes(output);
+  closePty(process);
+}
+
+TEST(ModifyOtherKeys, XtermWithoutEnhancedKeysGetsItSetAndReset) {
+  PtyProcess process = startAndReadToQuery("xterm-256color");
+  sendBytes(process, legacyAnswer);
+  const std::string set = readUntil(process, setModifyOtherKeys, milliseconds(2000));
+  EXPECT_EQ(set, setModifyOtherKeys) << visibleBytes(set);
+  const std::string output = finishRun(process,
+                                       "\x1b[27;5;9~"    // Ctrl+Tab
+                                       "\x1b[27;5;13~"   // Ctrl+Enter
+                                       "\x1b[27;3;120~"  // Alt+X
+                                       "\x1b[27;6;33~"   // Ctrl+Shift+1: no pair, no row
+                                       " ");
+  EXPECT_EQ(output, rows({0, 148, 10, 0, 45, 32}) + closingPrompt + std::string(resetModifyOtherKeys))
+      << visibleBytes(output);
+  expectRestored(process);
+  closePty(process);
+}
+
+class PopOnSignal : public testing::TestWithParam<int> {};
+
+TEST_P(PopOnSignal, FlagsArePoppedBeforeTheToolDies) {
+  PtyProcess process = startAndReadToQuery("xterm-kitty");
+  sendBytes(process, enhancedAnswer);
+  readUntil(process, pushEnhancedKeys, milliseconds(2000));
+  kill(process.pid, GetParam());
+  const int status = waitForExit(process);
+  const std::string output = readAvailable(process, milliseconds(50));
+  EXPECT_EQ(output, popEnhancedKeys) << visibleBytes(output);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == GetParam()) << "wait status " << status;
+  expectRestored(process);
+  closePty(process);
+}
+
+INSTANTIATE_TEST_SUITE_P(TerminatingSignals, PopOnSignal, testing::Values(SIGTERM, SIGHUP, SIGINT, SIGQUIT),
+                         [](const testing::TestParamInfo<int>& info) { return std::string(sigabbrev_np(info.param)); });
+
+TEST(PopOnStop, StopPopsTheFlagsAndContinuingPushesThemAgain) {
+  PtyProcess process = startAndReadToQuery("xterm-kitty");
+  sendBytes(process, enhancedAnswer);
+  readUntil(process, pushEnhancedKeys, milliseconds(2000));
+  // The tool leads its own session here, so the stop it raises again is
+  // discarded and it takes raw mode and the flags up at once.
+  kill(process.pid, SIGTSTP);
+  const std::string around = readUntil(process, std::string(popEnhancedKeys) + std::string(pushEnhancedKeys));
+  EXPECT_EQ(around, std::string(popEnhancedKeys) + std::string(pushEnhancedKeys)) << visibleBytes(around);
+  const std::string output = finishRun(process, "\x1b[27u ");
+  EXPECT_EQ(output, rows({27, 32}) + closingPrompt + std::string(popEnhancedKeys)) << visibleBytes(output);
+  closePty(process);
+}
+
+class PopOnWayOut : public testing::TestWithParam<const char*> {};
+
+TEST_P(PopOnWayOut, FlagsArePoppedBeforeTheSettingsComeBack) {
+  PtyOptions options;
+  options.arguments = {GetParam(), "enhanced"};
+  PtyProcess process = startInPty(probe, options);
+  waitForExit(process);
+  const std::string output = readAvailable(process, milliseconds(50));
+  EXPECT_TRUE(output.starts_with(std::string(pushEnhancedKeys) + "raw\r\n")) << visibleBytes(output);
+  EXPECT_NE(output.find(popEnhancedKeys), std::string::npos) << visibleBytes(output);
+  expectRestored(process);
+  closePty(process);
+}
+
+INSTANTIATE_TEST_SUITE_P(WaysOut, PopOnWayOut, testing::Values("return", "exit", "abort", "throw"),
+                         [](const testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
+
+}  // namespace
