@@ -213,12 +213,19 @@ TEST(TerminalFamily, followsTheTermName) {
 }
 
 TEST(PlainBytes, areKeysWithThatCharacter) {
-  expectDecoded("a\r\t\x7f\x08\x03", xterm, {key('a'), key(13), key(9), key(127), key(8), key(3)});
+  expectDecoded("a\r\t\x08\x03", xterm, {key('a'), key(13), key(9), key(8), key(3)});
   expectCodes(xterm, {{"Enter", "\r", {13}}, {"Ctrl+C", "\x03", {3}}, {"space", " ", {32}}});
 }
 
 TEST(PlainBytes, giveOneRecordPerUtf8Byte) {
   expectDecoded("\xc3\xa9\xe2\x82\xac", xterm, {key(0xC3), key(0xA9), key(0xE2), key(0x82), key(0xAC)});
+}
+
+TEST(PlainBytes, delIsTheBackspaceKey) {
+  // Terminals send DEL for Backspace; a console gives 8 for it, and 127 for
+  // Ctrl+Backspace. ESC DEL is Alt+Backspace.
+  expectCodes(xterm, {{"Backspace", "\x7f", {8}}, {"Alt+Backspace", "\x1b\x7f", {0, 14}}});
+  expectCodes(rxvt, {{"Backspace", "\x7f", {8}}});
 }
 
 TEST(PlainBytes, nulIsCtrlTwo) {

@@ -10,8 +10,9 @@
 
 // How the bytes are split into keys:
 //
-// - A byte other than ESC and NUL is a key with that byte as its character;
-//   a UTF-8 character therefore gives one key per byte. NUL is Ctrl+2.
+// - A byte other than ESC, NUL and DEL is a key with that byte as its
+//   character; a UTF-8 character therefore gives one key per byte. NUL is
+//   Ctrl+2, DEL is the Backspace key.
 // - ESC starts a sequence: CSI (ESC [), SS3 (ESC O) or a string (ESC ], P,
 //   _, ^, X) ended by BEL or ST (ESC \). ESC before any other key's bytes,
 //   a sequence's included, is that key with Alt. ESC before a byte of 0x80
@@ -33,6 +34,7 @@ namespace {
 
 constexpr unsigned char escapeByte = 0x1B;
 constexpr unsigned char nulByte = 0x00;
+constexpr unsigned char deleteKeyByte = 0x7F;
 constexpr unsigned char bellByte = 0x07;
 constexpr unsigned char firstNonAsciiByte = 0x80;
 constexpr std::size_t introducerLength = 2;
@@ -498,8 +500,10 @@ DecodeResult decodeKey(std::string_view bytes, TerminalFamily family, bool input
     return needMoreResult();
   }
   const auto first = static_cast<unsigned char>(bytes[0]);
-  if (first == nulByte) {
-    return keyResult(keyRecordOf(keyOfByte(nulByte).value_or(TerminalKey{}), 0), 1);
+  if (first == nulByte || first == deleteKeyByte) {
+    // NUL is Ctrl+2. DEL is what terminals send for Backspace, which a
+    // console reports as 8 (and Ctrl+Backspace as 127).
+    return keyResult(keyRecordOf(keyOfByte(first).value_or(TerminalKey{}), 0), 1);
   }
   if (first != escapeByte) {
     return keyResult(characterRecord(first), 1);
