@@ -40,7 +40,9 @@ else()
   # dpkg-shlibdeps (Debian package dpkg-dev) works the dependencies out from
   # the executable; without it they are the libraries every C++ program needs.
   find_program(KEYCODES_DPKG_SHLIBDEPS dpkg-shlibdeps)
-  if(KEYCODES_DPKG_SHLIBDEPS)
+  if(KEYCODES_STATIC)
+    # A statically linked tool depends on no shared library.
+  elseif(KEYCODES_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   else()
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1")
