@@ -56,7 +56,7 @@ TEST(VisibleCharacter, SpaceControlsAndBytesAboveAsciiAreNotShown) {
 }
 
 TEST(CodesCell, ShowsTwoCodesOrOneCodeWithItsVisibleCharacter) {
-  const auto bracketed = [](char character) { return "[" + std::string(1, character) + "]"; };
+  const auto bracketed = [](char character) { return std::string{'[', character, ']'}; };
   EXPECT_EQ(codesCell({0, 59}, "-", bracketed), "0, 59");
   EXPECT_EQ(codesCell({97}, "-", bracketed), "97 [a]");
   EXPECT_EQ(codesCell({13}, "-", bracketed), "13") << "a control character is not shown";

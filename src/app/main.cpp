@@ -45,6 +45,9 @@ void writeRow(const std::string& character, int code) {
 }  // namespace
 
 int main() {
+  // The current character: made once, overwritten by every key, released
+  // when main returns.
+  // cppcheck-suppress variableScope
   std::string character;
   std::cout << "Zeichencodes im Konsolemodus";
   endLine(std::cout);

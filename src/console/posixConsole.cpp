@@ -2,12 +2,12 @@
 // records, fed to the same record logic as the Windows console.
 
 #include <poll.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 #include <string_view>
 

@@ -92,7 +92,7 @@ void onTerminatingSignal(int signalNumber) {
   // Die by the same signal: with the default action back in place, the
   // signal raised here is delivered as soon as this handler returns.
   setHandler(signalNumber, SIG_DFL);
-  raise(signalNumber);
+  static_cast<void>(raise(signalNumber));
 }
 
 // Raw mode again after any stop, ours or a SIGSTOP: the shell may have
@@ -115,7 +115,8 @@ void onStop(int signalNumber) {
   // Stop here. The kernel discards the stop for an orphaned process group;
   // either way the process goes on past this point only when it runs again,
   // and then it must not read keys from a cooked terminal.
-  raise(signalNumber);
+  static_cast<void>(raise(signalNumber));
+  // cppcheck-suppress unreachableCode ; raise returns once the process runs again
   sigprocmask(SIG_UNBLOCK, &stop, nullptr);
   setHandler(signalNumber, onStop);
   onContinue(SIGCONT);
@@ -123,7 +124,8 @@ void onStop(int signalNumber) {
 }
 
 void installRestoreHandlers() {
-  std::atexit(restoreTerminal);
+  // Should registering fail, the other ways out still restore.
+  static_cast<void>(std::atexit(restoreTerminal));
   for (const int signalNumber : terminatingSignals) {
     setHandler(signalNumber, onTerminatingSignal);
   }

@@ -41,7 +41,8 @@ bool openDevice() {
   if (device.handle == INVALID_HANDLE_VALUE) {
     return false;
   }
-  std::atexit(closeDevice);
+  // Should registering fail, the handle still closes with the process.
+  static_cast<void>(std::atexit(closeDevice));
   return true;
 }
 

@@ -10,7 +10,8 @@ void repeatChar(char character, int count) {
   }
 }
 
-void printCentered(std::string text, int width) {
+// cppcheck-suppress passedByValue ; the cell writer takes its text by value
+void printCentered(std::string text, int width) {  // NOLINT(performance-unnecessary-value-param)
   const int length = static_cast<int>(text.size());
   const int gap = length < width ? width - length : 0;
   const int left = gap / 2;

@@ -12,7 +12,8 @@ void repeatChar(char character, int count);
 // half the gap rounded down, the odd space goes to the right. A NUL byte in
 // the text is written like any other byte. A text longer than the width is
 // written in full with no padding.
-void printCentered(std::string text, int width);
+// The text is taken by value: the cell owns its copy.
+void printCentered(std::string text, int width);  // NOLINT(performance-unnecessary-value-param)
 
 // Writes the digits of `value` in `base` centred in a field of `width`.
 void printCode(int value, int width, int base);

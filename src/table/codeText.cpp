@@ -17,7 +17,7 @@ std::string codeToText(int value, int base) {
   // The magnitude is taken as an unsigned 32-bit number, so the lowest int
   // has one in base 10 and every other base sees the two's complement bits.
   const bool negative = base == 10 && value < 0;
-  std::uint32_t number = static_cast<std::uint32_t>(value);
+  auto number = static_cast<std::uint32_t>(value);
   if (negative) {
     number = 0U - number;
   }

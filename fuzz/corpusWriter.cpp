@@ -1,0 +1,262 @@
+// Writes the fuzzer's seed corpus: one file for each byte sequence the
+// decoder knows, found through the sequence tables' own lookups, in the
+// forms terminals send (plain, with modifiers, released, with Alt), and the
+// reports it skips. Each file is the family byte, then the bytes.
+//
+//   decoder_corpus_writer DIRECTORY
+//
+// Seed files written before and no longer known are removed; other files in
+// DIRECTORY are left alone.
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "console/keyboardProtocol.hpp"
+#include "console/terminalDecoder.hpp"
+#include "console/terminalSequences.hpp"
+
+namespace {
+
+constexpr std::string_view esc = "\x1b";
+constexpr std::string_view csi = "\x1b[";
+constexpr std::string_view ss3 = "\x1bO";
+constexpr int firstFinalByte = 0x40;
+constexpr int lastFinalByte = 0x7E;
+constexpr int byteCount = 256;
+constexpr int largestTildeNumber = 99;
+constexpr std::uint32_t lastAsciiKeyNumber = 0x7F;
+// The kitty functional keys the tables name end before this number.
+constexpr std::uint32_t functionalKeysEnd = firstFunctionalKeyNumber + 128;
+// Shift, Alt, Ctrl and Meta as modifier parameters.
+constexpr std::array<std::string_view, 4> modifierParameters = {"2", "3", "5", "9"};
+constexpr std::string_view releaseEvent = ":3";
+constexpr std::size_t sequenceLimit = 64;
+constexpr std::size_t stringLimit = 4096;
+constexpr std::size_t longestFileName = 120;
+constexpr std::array<TerminalFamily, 4> families = {TerminalFamily::xterm, TerminalFamily::rxvt,
+                                                    TerminalFamily::linuxConsole, TerminalFamily::st};
+
+struct Seed {
+  TerminalFamily family;
+  std::string bytes;
+};
+
+std::string joined(std::initializer_list<std::string_view> parts) {
+  std::string bytes;
+  for (const std::string_view part : parts) {
+    bytes.append(part);
+  }
+  return bytes;
+}
+
+const char* familyName(TerminalFamily family) {
+  switch (family) {
+    case TerminalFamily::xterm:
+      return "xterm";
+    case TerminalFamily::rxvt:
+      return "rxvt";
+    case TerminalFamily::linuxConsole:
+      return "linux";
+    case TerminalFamily::st:
+      return "st";
+  }
+  return "other";
+}
+
+// File names: the family and the bytes in hex, so that each sequence has
+// one name and a rerun writes the same files.
+std::string fileNameOf(const Seed& seed) {
+  static constexpr std::string_view hexDigits = "0123456789abcdef";
+  std::string name = familyName(seed.family);
+  name += '-';
+  for (const char character : seed.bytes) {
+    const auto byte = static_cast<unsigned char>(character);
+    name += hexDigits[byte >> 4U];
+    name += hexDigits[byte & 0x0FU];
+  }
+  if (name.size() > longestFileName) {
+    name.resize(longestFileName);
+    name += '-';
+    name += std::to_string(seed.bytes.size());
+  }
+  return name;
+}
+
+void addBytes(std::vector<Seed>& seeds) {
+  for (int byte = 0; byte < byteCount; ++byte) {
+    const std::string single(1, static_cast<char>(byte));
+    seeds.push_back({TerminalFamily::xterm, single});
+    // ESC and the byte: Alt and its key, an introducer cut short, or Escape.
+    seeds.push_back({TerminalFamily::xterm, joined({esc, single})});
+  }
+  seeds.push_back({TerminalFamily::xterm, "\xc3\xa9\xe2\x82\xac"});
+}
+
+void addTildeForms(std::vector<Seed>& seeds) {
+  for (int number = 0; number <= largestTildeNumber; ++number) {
+    if (!keyOfTildeNumber(number)) {
+      continue;
+    }
+    const std::string key = std::to_string(number);
+    seeds.push_back({TerminalFamily::xterm, joined({csi, key, "~"})});
+    seeds.push_back({TerminalFamily::xterm, joined({csi, key, ";1", releaseEvent, "~"})});
+    for (const std::string_view modifier : modifierParameters) {
+      seeds.push_back({TerminalFamily::xterm, joined({csi, key, ";", modifier, "~"})});
+    }
+    for (const std::string_view rxvtFinal : {"$", "^", "@"}) {
+      seeds.push_back({TerminalFamily::rxvt, joined({csi, key, rxvtFinal})});
+    }
+    seeds.push_back({TerminalFamily::xterm, joined({esc, csi, key, "~"})});
+  }
+}
+
+void addFinalForms(std::vector<Seed>& seeds) {
+  for (int final = firstFinalByte; final <= lastFinalByte; ++final) {
+    const auto finalByte = static_cast<unsigned char>(final);
+    const std::string last(1, static_cast<char>(final));
+    if (keyOfFinal(finalByte, SequenceForm::csi)) {
+      seeds.push_back({TerminalFamily::xterm, joined({csi, last})});
+      seeds.push_back({TerminalFamily::xterm, joined({csi, "1;1", releaseEvent, last})});
+      for (const std::string_view modifier : modifierParameters) {
+        seeds.push_back({TerminalFamily::xterm, joined({csi, "1;", modifier, last})});
+      }
+      seeds.push_back({TerminalFamily::xterm, joined({esc, csi, last})});
+    }
+    if (keyOfFinal(finalByte, SequenceForm::ss3)) {
+      seeds.push_back({TerminalFamily::xterm, joined({ss3, last})});
+      seeds.push_back({TerminalFamily::xterm, joined({ss3, "5", last})});
+      seeds.push_back({TerminalFamily::xterm, joined({ss3, "1;3", last})});
+      seeds.push_back({TerminalFamily::xterm, joined({esc, ss3, last})});
+    }
+    if (keyOfLinuxFunctionFinal(finalByte)) {
+      seeds.push_back({TerminalFamily::linuxConsole, joined({csi, "[", last})});
+    }
+    for (const std::string_view parameters : {"", "2", "4"}) {
+      if (keyOfStSequence(parameters, finalByte)) {
+        seeds.push_back({TerminalFamily::st, joined({csi, parameters, last})});
+      }
+    }
+  }
+}
+
+void addKeyNumberForms(std::vector<Seed>& seeds, std::uint32_t number) {
+  const std::string key = std::to_string(number);
+  seeds.push_back({TerminalFamily::xterm, joined({csi, key, "u"})});
+  seeds.push_back({TerminalFamily::xterm, joined({csi, key, ";5u"})});
+  seeds.push_back({TerminalFamily::xterm, joined({csi, key, ";3", releaseEvent, "u"})});
+  seeds.push_back({TerminalFamily::xterm, joined({csi, "27;5;", key, "~"})});
+}
+
+void addKeyNumbers(std::vector<Seed>& seeds) {
+  for (std::uint32_t number = 0; number <= lastAsciiKeyNumber; ++number) {
+    if (keyOfKeyNumber(number)) {
+      addKeyNumberForms(seeds, number);
+    }
+  }
+  for (std::uint32_t number = firstFunctionalKeyNumber; number < functionalKeysEnd; ++number) {
+    const auto key = keyOfKeyNumber(number);
+    if (key && key->scanCode != 0) {
+      addKeyNumberForms(seeds, number);
+    }
+  }
+  // Another layout's key by its base layout key, a shifted key, text.
+  seeds.push_back({TerminalFamily::xterm, joined({csi, "1089::99;5u"})});
+  seeds.push_back({TerminalFamily::xterm, joined({csi, "97:65;2u"})});
+  seeds.push_back({TerminalFamily::xterm, joined({csi, "0;;229u"})});
+}
+
+void addReports(std::vector<Seed>& seeds) {
+  const std::vector<std::string_view> reports = {
+      "\x1b[I",
+      "\x1b[O",
+      std::string_view("\x1b[M\x1b\x80\xff", 6),
+      "\x1b[<0;10;5M",
+      "\x1b[<0;10;5m",
+      "\x1b[32;10;5M",
+      "\x1b[12;40R",
+      "\x1b[?64;1;2c",
+      "\x1b[?62c",
+      "\x1b[>41;1;0c",
+      "\x1b[?3u",
+      "\x1b[?1u\x1b[?62c",
+      "\x1b[?2004;2$y",
+      "\x1b[200~",
+      "\x1b]11;rgb:0000/0000/0000\x07",
+      "\x1b]11;rgb:ffff/ffff/ffff\x1b\\",
+      "\x1bP1+r544e=787465726d\x1b\\",
+      "\x1b_Gi=1;OK\x1b\\",
+      "\x1b^privacy\x1b\\",
+      "\x1bXstring\x07",
+      keyboardProtocolQuery,
+  };
+  for (const std::string_view report : reports) {
+    seeds.push_back({TerminalFamily::xterm, joined({report, "x"})});
+  }
+  // Sequences broken by another key's bytes, and those at the length limits.
+  seeds.push_back({TerminalFamily::xterm, "\x1b[1;\x1b[A"});
+  seeds.push_back({TerminalFamily::xterm, "\x1b]0;t\x1b[A"});
+  seeds.push_back({TerminalFamily::linuxConsole, "\x1b[[\r"});
+  seeds.push_back({TerminalFamily::xterm, joined({csi, std::string(sequenceLimit - 3, '1'), "A"})});
+  seeds.push_back({TerminalFamily::xterm, joined({"\x1b]", std::string(stringLimit, 'a')})});
+}
+
+bool isSeedFileName(const std::string& name) {
+  return std::ranges::any_of(families, [&name](TerminalFamily family) {
+    return name.starts_with(joined({familyName(family), "-"}));
+  });
+}
+
+void removeOldSeeds(const std::filesystem::path& directory) {
+  std::vector<std::filesystem::path> old;
+  for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+    if (entry.is_regular_file() && isSeedFileName(entry.path().filename().string())) {
+      old.push_back(entry.path());
+    }
+  }
+  for (const auto& path : old) {
+    std::filesystem::remove(path);
+  }
+}
+
+}  // namespace
+
+int main(int argumentCount, char** arguments) {
+  if (argumentCount != 2) {
+    static_cast<void>(std::fprintf(stderr, "usage: decoder_corpus_writer DIRECTORY\n"));
+    return 2;
+  }
+  const std::filesystem::path directory = arguments[1];
+  std::vector<Seed> seeds;
+  addBytes(seeds);
+  addTildeForms(seeds);
+  addFinalForms(seeds);
+  addKeyNumbers(seeds);
+  addReports(seeds);
+
+  std::map<std::string, Seed> files;
+  for (const Seed& seed : seeds) {
+    files.emplace(fileNameOf(seed), seed);
+  }
+  std::filesystem::create_directories(directory);
+  removeOldSeeds(directory);
+  for (const auto& [name, seed] : files) {
+    std::ofstream file(directory / name, std::ios::binary);
+    file.put(static_cast<char>(seed.family));
+    file << seed.bytes;
+    if (!file) {
+      static_cast<void>(std::fprintf(stderr, "cannot write %s\n", (directory / name).c_str()));
+      return 1;
+    }
+  }
+  static_cast<void>(std::printf("%zu seed files in %s\n", files.size(), directory.c_str()));
+  return 0;
+}

@@ -1,0 +1,365 @@
+// The tool under faults around it: its terminal hung up, no terminal at all,
+// standard input and output redirected, a burst of keys. Nothing typed is
+// lost, the tool ends, and the terminal comes back as it was.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "captureOutput.hpp"
+#include "console/keyboardProtocol.hpp"
+#include "faultHelpers.hpp"
+#include "ptyHarness.hpp"
+#include "transcript.hpp"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+const std::string keycodes = KEYCODES_BINARY;
+// A VT220's answer to the device attributes request: no 100 ms wait.
+constexpr std::string_view legacyAnswer = "\x1b[?62c";
+constexpr int noKey = -1;
+
+long long millisecondsSince(Clock::time_point start) {
+  return std::chrono::duration_cast<milliseconds>(Clock::now() - start).count();
+}
+
+std::string fileText(const std::filesystem::path& path) {
+  std::ifstream file(path);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// A fresh path in the test's temporary directory.
+std::filesystem::path temporaryPath(const std::string& name) {
+  std::filesystem::path path = std::filesystem::path(testing::TempDir()) / (name + "." + std::to_string(getpid()));
+  std::filesystem::remove(path);
+  return path;
+}
+
+// Starts `program` and waits until the tool has asked its question on a raw
+// terminal, then answers it. The output read so far is in `opening`.
+PtyProcess startAndAnswer(const std::string& program, const PtyOptions& options, std::string& opening) {
+  PtyProcess process = startInPty(program, options);
+  opening = readUntilContains(process, keyboardProtocolQuery);
+  EXPECT_NE(opening.find(keyboardProtocolQuery), std::string::npos) << visibleBytes(opening);
+  EXPECT_TRUE(waitForRawMode(process)) << describeSettings(currentSettings(process));
+  sendBytes(process, legacyAnswer);
+  return process;
+}
+
+void expectRestored(const PtyProcess& process) {
+  const struct termios fresh = freshTerminalSettings();
+  const struct termios after = currentSettings(process);
+  EXPECT_TRUE(sameSettings(fresh, after))
+      << "after:  " << describeSettings(after) << "\nfresh:  " << describeSettings(fresh);
+}
+
+std::string screenOf(const std::vector<int>& codes) {
+  return asTerminalShowsIt(expectedGreeting()) + std::string(keyboardProtocolQuery) +
+         asTerminalShowsIt(expectedRows(codes)) + closingPrompt;
+}
+
+// ------------------------------------------------------------ hang-up
+
+TEST(HangUp, WhileTheToolWaitsItEndsWithinASecond) {
+  PtyOptions options;
+  options.holdTerminal = false;
+  std::string output;
+  PtyProcess process = startAndAnswer(keycodes, options, output);
+  sendBytes(process, "a");
+  output += readUntil(process, asTerminalShowsIt(expectedRow('a')));
+  ASSERT_TRUE(output.ends_with(asTerminalShowsIt(expectedRow('a')))) << visibleBytes(output);
+
+  const auto hungUp = Clock::now();
+  close(process.master);
+  process.master = -1;
+  const int status = waitForExit(process, milliseconds(5000));
+  const long long elapsed = millisecondsSince(hungUp);
+  std::cout << "hang-up of the tool's own session: wait status " << status << " after " << elapsed << " ms\n";
+  // The tool leads the terminal's session, so the kernel sends it SIGHUP:
+  // it restores and dies by it. Reading a hung-up terminal instead ends
+  // with -1 and exit status 0; both are fine, anything else is not.
+  const bool diedByHangUp = WIFSIGNALED(status) && WTERMSIG(status) == SIGHUP;
+  const bool exitedCleanly = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  EXPECT_TRUE(diedByHangUp || exitedCleanly) << "wait status " << status;
+  EXPECT_LT(elapsed, scaled(milliseconds(1000)).count());
+  closePty(process);
+}
+
+TEST(HangUp, UnderAShellTheReadGivesMinusOneAndTheToolExitsCleanly) {
+  // The shell leads the session and ignores SIGHUP; the tool gets no
+  // signal, only a terminal that reads as ended.
+  const std::filesystem::path statusFile = temporaryPath("hangup-status");
+  PtyOptions options;
+  options.holdTerminal = false;
+  const std::filesystem::path pidFile = temporaryPath("hangup-pid");
+  options.arguments = {"-c", "trap '' HUP; \"$0\" & echo $! > \"$2\"; wait $!; echo $? > \"$1\"", keycodes,
+                       statusFile.string(), pidFile.string()};
+  std::string output;
+  PtyProcess shell = startAndAnswer("/bin/sh", options, output);
+  sendBytes(shell, "b");
+  output += readUntil(shell, asTerminalShowsIt(expectedRow('b')));
+  ASSERT_TRUE(output.ends_with(asTerminalShowsIt(expectedRow('b')))) << visibleBytes(output);
+
+  const auto hungUp = Clock::now();
+  close(shell.master);
+  shell.master = -1;
+  const int status = waitForExit(shell, milliseconds(5000));
+  const long long elapsed = millisecondsSince(hungUp);
+  const pid_t tool = std::atoi(fileText(pidFile).c_str());
+  if (status == -1 && tool > 1) {
+    // The tool did not end: do not leave it running.
+    kill(tool, SIGKILL);
+  }
+  const std::string toolStatus = fileText(statusFile);
+  std::cout << "hang-up under a shell: tool status \"" << visibleBytes(toolStatus) << "\" after " << elapsed << " ms\n";
+  EXPECT_TRUE(WIFEXITED(status)) << "shell wait status " << status;
+  EXPECT_EQ(toolStatus, "0\n") << "the tool's exit status as the shell saw it";
+  EXPECT_LT(elapsed, scaled(milliseconds(1000)).count());
+  closePty(shell);
+  std::filesystem::remove(statusFile);
+  std::filesystem::remove(pidFile);
+}
+
+// ------------------------------------------------------- no terminal
+
+constexpr std::size_t outputLimit = 1 << 20;
+constexpr int pollStepMs = 10;
+
+struct PlainRun {
+  std::string output;
+  int status = -1;
+  long long elapsedMs = 0;
+};
+
+// Runs the tool in a session of its own with no controlling terminal,
+// standard input from /dev/null, standard output and error into a pipe.
+PlainRun runWithoutTerminal() {
+  PlainRun run;
+  int pipeEnds[2];
+  if (pipe(pipeEnds) != 0) {
+    ADD_FAILURE() << "pipe failed";
+    return run;
+  }
+  std::vector<char*> argv = {const_cast<char*>(keycodes.c_str()), nullptr};
+  const auto start = Clock::now();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    setsid();
+    const int nothing = open("/dev/null", O_RDONLY);
+    if (nothing < 0 || dup2(nothing, STDIN_FILENO) < 0 || dup2(pipeEnds[1], STDOUT_FILENO) < 0 ||
+        dup2(pipeEnds[1], STDERR_FILENO) < 0) {
+      _exit(126);
+    }
+    close(pipeEnds[0]);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  close(pipeEnds[1]);
+  // A tool that never ends, or writes rows without end, is cut off.
+  const auto deadline = start + scaled(milliseconds(5000));
+  char buffer[4096];
+  while (run.output.size() < outputLimit && Clock::now() < deadline) {
+    pollfd poller{pipeEnds[0], POLLIN, 0};
+    if (poll(&poller, 1, pollStepMs) <= 0) {
+      continue;
+    }
+    const ssize_t count = read(pipeEnds[0], buffer, sizeof buffer);
+    if (count <= 0) {
+      break;
+    }
+    run.output.append(buffer, static_cast<std::size_t>(count));
+  }
+  close(pipeEnds[0]);
+  // The pipe closes as the tool ends; its exit may follow a moment later.
+  bool ended = waitpid(pid, &run.status, WNOHANG) == pid;
+  while (!ended && Clock::now() < deadline) {
+    std::this_thread::sleep_for(milliseconds(1));
+    ended = waitpid(pid, &run.status, WNOHANG) == pid;
+  }
+  if (!ended) {
+    kill(pid, SIGKILL);
+    waitpid(pid, &run.status, 0);
+    ADD_FAILURE() << "the tool did not end: " << visibleBytes(run.output.substr(0, outputLimit / 1000));
+  }
+  run.elapsedMs = millisecondsSince(start);
+  return run;
+}
+
+TEST(NoTerminal, WritesTheMinusOneRowAndThePromptAndEndsAtOnce) {
+  const PlainRun run = runWithoutTerminal();
+  std::cout << "without a terminal: wait status " << run.status << " after " << run.elapsedMs << " ms\n";
+  const std::string expected = expectedGreeting() + expectedRow(noKey) + closingPrompt;
+  EXPECT_EQ(run.output, expected) << firstDifference(run.output, expected);
+  EXPECT_NE(run.output.find("|     -1      |  ffffffff   | 37777777777 "), std::string::npos)
+      << visibleBytes(run.output);
+  ASSERT_TRUE(WIFEXITED(run.status)) << "wait status " << run.status;
+  EXPECT_EQ(WEXITSTATUS(run.status), 0);
+  EXPECT_LT(run.elapsedMs, scaled(milliseconds(100)).count());
+}
+
+// ------------------------------------------------ redirected streams
+
+TEST(RedirectedInput, BytesOnStandardInputAreNeverKeys) {
+  const std::filesystem::path input = temporaryPath("standard-input");
+  std::ofstream(input) << "aaaa bbbb";
+  PtyOptions options;
+  options.standardInputFile = input.string();
+  const struct termios fresh = freshTerminalSettings();
+  std::string output;
+  PtyProcess process = startAndAnswer(keycodes, options, output);
+  sendBytes(process, "xy ");
+  output += readUntil(process, closingPrompt);
+  sendBytes(process, "q");
+  const int status = waitForExit(process);
+  output += readAvailable(process, milliseconds(50));
+  const std::string expected = screenOf({'x', 'y', ' '});
+  EXPECT_EQ(output, expected) << firstDifference(output, expected);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
+  EXPECT_TRUE(sameSettings(fresh, currentSettings(process))) << describeSettings(currentSettings(process));
+  closePty(process);
+  std::filesystem::remove(input);
+}
+
+TEST(RedirectedOutput, PipeClosedEarlyNeitherKillsTheToolNorLeavesTheTerminalRaw) {
+  // head takes the first 10 bytes and goes; the tool writes on into a
+  // closed pipe, and still ends on space and one more key.
+  const std::filesystem::path statusFile = temporaryPath("pipe-status");
+  PtyOptions options;
+  options.arguments = {"-c", "{ \"$0\"; echo $? > \"$1\"; } | head -c 10", keycodes, statusFile.string()};
+  std::string output;
+  PtyProcess shell = startAndAnswer("/bin/sh", options, output);
+  const milliseconds settle(200);
+  sendBytes(shell, "ab");
+  std::this_thread::sleep_for(settle);
+  EXPECT_FALSE(std::filesystem::exists(statusFile)) << "the tool ended before the space";
+  sendBytes(shell, " ");
+  std::this_thread::sleep_for(settle);
+  EXPECT_FALSE(std::filesystem::exists(statusFile)) << "the tool ended before the final key";
+  EXPECT_FALSE(sameSettings(freshTerminalSettings(), currentSettings(shell))) << "the tool left raw mode early";
+  sendBytes(shell, "x");
+  const int status = waitWhileReading(shell, output, milliseconds(5000));
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "shell wait status " << status;
+  EXPECT_EQ(fileText(statusFile), "0\n") << "the tool's exit status as the shell saw it";
+  // On the terminal: the question and what head let through, nothing else.
+  int questions = 0;
+  const std::string rest = withoutEvery(output, keyboardProtocolQuery, questions);
+  EXPECT_EQ(questions, 1) << visibleBytes(output);
+  EXPECT_EQ(rest, expectedGreeting().substr(0, 10)) << visibleBytes(output);
+  expectRestored(shell);
+  closePty(shell);
+  std::filesystem::remove(statusFile);
+}
+
+// ------------------------------------------------------------ burst
+
+struct KeyBytes {
+  std::string bytes;
+  std::vector<int> codes;
+};
+
+// Keys whose codes are known apart from the decoder: cursor and function
+// keys, a Ctrl combination, NUL as Ctrl+2, DEL as Backspace. None gives
+// code 32.
+const std::vector<KeyBytes> sequenceKeys = {
+    {"\x1b[A", {224, 72}},           // Up
+    {"\x1bOP", {0, 59}},             // F1
+    {"\x1b[1;5A", {224, 141}},       // Ctrl+Up
+    {"\x1b[3~", {224, 83}},          // Delete
+    {"\x1b[24~", {224, 134}},        // F12
+    {std::string(1, '\0'), {0, 3}},  // Ctrl+2
+    {"\x7f", {8}},                   // Backspace
+};
+const std::vector<std::string> utf8Characters = {"\xc3\xa9", "\xe2\x82\xac", "\xf0\x9f\x98\x80", "\xc3\x9f"};
+
+// Bytes that are keys with their own code: every byte but ESC, NUL, DEL
+// and space.
+bool isPlainKeyByte(int byte) { return byte != 0x1B && byte != 0x00 && byte != 0x7F && byte != ' '; }
+
+KeyBytes burstOf(std::size_t size, unsigned seed) {
+  std::mt19937 generator(seed);
+  std::uniform_int_distribution<int> kind(0, 3);
+  std::uniform_int_distribution<int> anyByte(1, 255);
+  std::uniform_int_distribution<int> letter(0, 25);
+  KeyBytes burst;
+  while (burst.bytes.size() < size) {
+    KeyBytes item;
+    switch (kind(generator)) {
+      case 0: {
+        const int byte = 'a' + letter(generator);
+        item = {std::string(1, static_cast<char>(byte)), {byte}};
+        break;
+      }
+      case 1: {
+        item.bytes = utf8Characters[generator() % utf8Characters.size()];
+        for (const char byte : item.bytes) {
+          item.codes.push_back(static_cast<unsigned char>(byte));
+        }
+        break;
+      }
+      case 2:
+        item = sequenceKeys[generator() % sequenceKeys.size()];
+        break;
+      default: {
+        int byte = anyByte(generator);
+        while (!isPlainKeyByte(byte)) {
+          byte = anyByte(generator);
+        }
+        item = {std::string(1, static_cast<char>(byte)), {byte}};
+        break;
+      }
+    }
+    if (burst.bytes.size() + item.bytes.size() > size) {
+      item = {"z", {'z'}};
+    }
+    burst.bytes += item.bytes;
+    burst.codes.insert(burst.codes.end(), item.codes.begin(), item.codes.end());
+  }
+  return burst;
+}
+
+TEST(Burst, OneHundredThousandBytesGiveEveryRowInOrder) {
+  constexpr std::size_t burstSize = 100'000;
+  KeyBytes burst = burstOf(burstSize, 20240611);
+  ASSERT_EQ(burst.bytes.size(), burstSize);
+  ASSERT_EQ(burst.bytes.find(' '), std::string::npos);
+  burst.bytes += ' ';
+  burst.codes.push_back(' ');
+
+  const struct termios fresh = freshTerminalSettings();
+  std::string output;
+  PtyProcess process = startAndAnswer(keycodes, {}, output);
+  BackgroundWriter writer;
+  const milliseconds generous = scaled(milliseconds(120'000));
+  startWriting(writer, process.master, burst.bytes, generous);
+  output += readUntil(process, closingPrompt, generous);
+  stopWriting(writer);
+  EXPECT_EQ(writer.written, burst.bytes.size()) << "the tool stopped reading keys";
+  sendBytes(process, "x");
+  std::string after;
+  const int status = waitWhileReading(process, after, milliseconds(5000));
+
+  const std::string expected = screenOf(burst.codes);
+  EXPECT_EQ(output.size(), expected.size()) << burst.codes.size() << " rows expected";
+  EXPECT_TRUE(output == expected) << firstDifference(output, expected);
+  EXPECT_EQ(after, "") << visibleBytes(after);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
+  EXPECT_TRUE(sameSettings(fresh, currentSettings(process))) << describeSettings(currentSettings(process));
+  closePty(process);
+}
+
+}  // namespace

@@ -1,0 +1,180 @@
+// Signals reaching the tool while it waits for a key and while it writes a
+// burst of rows: the terminating ones restore the terminal and kill the
+// tool by the same signal; a stop and continue leave it raw and losing
+// nothing.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "captureOutput.hpp"
+#include "console/keyboardProtocol.hpp"
+#include "faultHelpers.hpp"
+#include "ptyHarness.hpp"
+#include "transcript.hpp"
+
+namespace {
+
+using std::chrono::milliseconds;
+
+const std::string keycodes = KEYCODES_BINARY;
+constexpr std::string_view legacyAnswer = "\x1b[?62c";
+// An xterm name, so the tool switches modifyOtherKeys on and must switch it
+// off again on the way out, from its signal handlers too.
+const std::string xtermName = "xterm-256color";
+// Fits the terminal's input buffer, so the keys are all in before the
+// signal; its rows fill the output buffer many times over.
+constexpr int burstKeys = 3000;
+// Rows read before the test stops reading, so the tool is mid-burst.
+constexpr int rowsBeforeSignal = 50;
+
+struct SignalCase {
+  int signalNumber;
+  bool whileWriting;
+};
+
+void PrintTo(const SignalCase& signalCase, std::ostream* stream) {
+  *stream << "SIG" << sigabbrev_np(signalCase.signalNumber)
+          << (signalCase.whileWriting ? " while writing" : " while waiting");
+}
+
+std::string caseName(const testing::TestParamInfo<SignalCase>& info) {
+  return std::string(sigabbrev_np(info.param.signalNumber)) + (info.param.whileWriting ? "_writing" : "_waiting");
+}
+
+bool isRaw(const struct termios& settings) {
+  return (settings.c_lflag & (ICANON | ECHO | ISIG | IEXTEN)) == 0 &&
+         (settings.c_iflag & (IXON | ICRNL | INLCR | IGNCR | ISTRIP)) == 0 && settings.c_cc[VMIN] == 1 &&
+         settings.c_cc[VTIME] == 0;
+}
+
+void expectRestored(const PtyProcess& process) {
+  const struct termios fresh = freshTerminalSettings();
+  const struct termios after = currentSettings(process);
+  EXPECT_TRUE(sameSettings(fresh, after))
+      << "after:  " << describeSettings(after) << "\nfresh:  " << describeSettings(fresh);
+}
+
+int countOf(const std::string& text, std::string_view part) {
+  int count = 0;
+  withoutEvery(text, part, count);
+  return count;
+}
+
+// Starts the tool on an xterm-named pty and reads until it has switched its
+// keyboard mode on, after which it waits for keys.
+PtyProcess startWaitingForKeys(std::string& output) {
+  PtyOptions options;
+  options.term = xtermName;
+  PtyProcess process = startInPty(keycodes, options);
+  output = readUntilContains(process, keyboardProtocolQuery);
+  EXPECT_TRUE(waitForRawMode(process)) << describeSettings(currentSettings(process));
+  sendBytes(process, legacyAnswer);
+  output += readUntilContains(process, setModifyOtherKeys);
+  EXPECT_NE(output.find(setModifyOtherKeys), std::string::npos) << visibleBytes(output);
+  return process;
+}
+
+// Presses `keys` and reads until `rows` rows of `code` have come, then
+// stops reading, so that the tool soon blocks writing the next ones.
+void startBurst(PtyProcess& process, std::string& output, const std::string& keys, int code, int rows) {
+  sendBytes(process, keys);
+  const std::string row = asTerminalShowsIt(expectedRow(code));
+  while (countOf(output, row) < rows) {
+    const std::string more = readOnce(process, scaled(milliseconds(5000)));
+    if (more.empty()) {
+      ADD_FAILURE() << "no rows came: " << visibleBytes(output);
+      return;
+    }
+    output += more;
+  }
+  std::this_thread::sleep_for(milliseconds(20));
+}
+
+class TerminatingSignal : public testing::TestWithParam<SignalCase> {};
+
+TEST_P(TerminatingSignal, RestoresTheTerminalAndKillsTheToolByTheSameSignal) {
+  const SignalCase signalCase = GetParam();
+  std::string output;
+  PtyProcess process = startWaitingForKeys(output);
+  const std::string row = asTerminalShowsIt(expectedRow('a'));
+  if (signalCase.whileWriting) {
+    startBurst(process, output, std::string(burstKeys, 'a'), 'a', rowsBeforeSignal);
+  }
+  kill(process.pid, signalCase.signalNumber);
+  std::string after;
+  const int status = waitWhileReading(process, after, scaled(milliseconds(5000)));
+  ASSERT_TRUE(WIFSIGNALED(status)) << "wait status " << status;
+  EXPECT_EQ(WTERMSIG(status), signalCase.signalNumber);
+  expectRestored(process);
+  EXPECT_NE(after.find(resetModifyOtherKeys), std::string::npos)
+      << "keyboard mode not switched off: " << visibleBytes(after.substr(after.size() > 200 ? after.size() - 200 : 0));
+  if (signalCase.whileWriting) {
+    EXPECT_LT(countOf(output + after, row), burstKeys) << "the burst was over before the signal";
+  }
+  closePty(process);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, TerminatingSignal,
+                         testing::Values(SignalCase{SIGTERM, false}, SignalCase{SIGTERM, true},
+                                         SignalCase{SIGHUP, false}, SignalCase{SIGHUP, true}, SignalCase{SIGINT, false},
+                                         SignalCase{SIGINT, true}, SignalCase{SIGQUIT, false},
+                                         SignalCase{SIGQUIT, true}),
+                         caseName);
+
+class StopAndContinue : public testing::TestWithParam<bool> {};
+
+TEST_P(StopAndContinue, LeaveTheToolRawAndLoseNoKey) {
+  // The tool leads its own session here, so its process group is orphaned
+  // and the kernel discards the stop; the handler's way back runs anyway.
+  const bool whileWriting = GetParam();
+  std::string output;
+  PtyProcess process = startWaitingForKeys(output);
+  std::vector<int> codes;
+  if (whileWriting) {
+    codes.assign(burstKeys, 'a');
+    startBurst(process, output, std::string(burstKeys, 'a') + " ", 'a', rowsBeforeSignal);
+  }
+  kill(process.pid, SIGTSTP);
+  std::this_thread::sleep_for(milliseconds(50));
+  kill(process.pid, SIGCONT);
+  if (!whileWriting) {
+    std::this_thread::sleep_for(milliseconds(50));
+    EXPECT_TRUE(isRaw(currentSettings(process))) << describeSettings(currentSettings(process));
+    sendBytes(process, "k ");
+    codes = {'k'};
+  }
+  codes.push_back(' ');
+  output += readUntil(process, closingPrompt, scaled(milliseconds(30'000)));
+  EXPECT_TRUE(isRaw(currentSettings(process))) << describeSettings(currentSettings(process));
+  sendBytes(process, "x");
+  std::string after;
+  const int status = waitWhileReading(process, after, scaled(milliseconds(5000)));
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
+  expectRestored(process);
+  EXPECT_EQ(after, resetModifyOtherKeys) << visibleBytes(after);
+
+  // The way through the stop switched the keyboard mode off and on again
+  // between the rows; without those sequences the screen is whole.
+  int switchedOff = 0;
+  int switchedOn = 0;
+  std::string screen = withoutEvery(output, resetModifyOtherKeys, switchedOff);
+  screen = withoutEvery(screen, setModifyOtherKeys, switchedOn);
+  EXPECT_GE(switchedOff, 1) << "the stop handler did not run";
+  EXPECT_GE(switchedOn, 2) << "raw mode was not taken up again";
+  const std::string expected = asTerminalShowsIt(expectedGreeting()) + std::string(keyboardProtocolQuery) +
+                               asTerminalShowsIt(expectedRows(codes)) + closingPrompt;
+  EXPECT_TRUE(screen == expected) << firstDifference(screen, expected);
+  closePty(process);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, StopAndContinue, testing::Bool(), [](const testing::TestParamInfo<bool>& info) {
+  return std::string(info.param ? "TSTP_CONT_writing" : "TSTP_CONT_waiting");
+});
+
+}  // namespace
