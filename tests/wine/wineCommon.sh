@@ -118,3 +118,17 @@ compareTranscript() {
   diff -u "$expected.shown" "$actual.shown"
   return 1
 }
+
+# Ends the test: passed when `status` is still 0 and the transcript matches
+# byte for byte, failed otherwise.
+finishWithTranscript() {
+  status=$1
+  if ! compareTranscript "$2" "$3"; then
+    echo "FAILED: the transcript differs"
+    status=1
+  fi
+  if [ "$status" = 0 ]; then
+    echo "PASSED: the transcript matches byte for byte"
+  fi
+  exit "$status"
+}

@@ -127,11 +127,4 @@ if [ "$exitCode" != 0 ]; then
   echo "FAILED: keycodes.exe exited with $exitCode, expected 0"
   status=1
 fi
-if ! compareTranscript "$expected" "$output"; then
-  echo "FAILED: the transcript differs"
-  status=1
-fi
-if [ "$status" = 0 ]; then
-  echo "PASSED: the transcript matches byte for byte"
-fi
-exit "$status"
+finishWithTranscript "$status" "$expected" "$output"

@@ -47,11 +47,4 @@ elif [ "$exitCode" != 0 ]; then
   cat "$errors"
   status=1
 fi
-if ! compareTranscript "$expected" "$output"; then
-  echo "FAILED: the transcript differs"
-  status=1
-fi
-if [ "$status" = 0 ]; then
-  echo "PASSED: the transcript matches byte for byte"
-fi
-exit "$status"
+finishWithTranscript "$status" "$expected" "$output"
