@@ -1,6 +1,5 @@
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "keyPress.hpp"
@@ -22,62 +21,50 @@ std::size_t rowsExpected(int index, std::string_view keys, std::size_t keycodesR
   return index == keycodesIndex ? keycodesRows : keys.size();
 }
 
-// Times and codes of one key pressed on both programs.
-struct KeyTimings {
-  std::vector<double> milliseconds[programCount];
-  // Every code the first press gave, extra rows included.
-  std::vector<int> firstCodes[programCount];
+// Where one key's figures go in each program's figures: the time of every
+// press, and every code the first press gave, extra rows included.
+struct KeyFigures {
+  std::vector<double> ProgramFigures::*milliseconds;
+  std::vector<int> ProgramFigures::*firstCodes;
 };
 
-// Presses `keys` on each program in turn, `presses` times.
-KeyTimings timeKeyOnPair(const BenchSettings& settings, BenchResults& results, const std::string& phase,
-                         std::string_view keys, std::size_t keycodesRows, int presses) {
-  KeyTimings timings;
+// Presses `keys` on each program in turn, `presses` times, and keeps the
+// figures where `figures` says.
+void timeKeyOnPair(const BenchSettings& settings, BenchResults& results, const std::string& phase,
+                   std::string_view keys, std::size_t keycodesRows, int presses, KeyFigures figures) {
   runWithPair(settings, results, phase, [&](PtyProgram(&programs)[programCount]) {
     std::vector<int> codes;
     for (int press = 0; press < presses; ++press) {
       for (int position = 0; position < programCount; ++position) {
         const int index = programInTurn(press, position);
-        timings.milliseconds[index].push_back(
-            timeKeyRows(programs[index], keys, rowsExpected(index, keys, keycodesRows), codes));
+        ProgramFigures& programFigures = results.figures[index];
+        (programFigures.*figures.milliseconds)
+            .push_back(timeKeyRows(programs[index], keys, rowsExpected(index, keys, keycodesRows), codes));
         const std::vector<int> extra = rowsBeforeSentinel(programs[index]);
         if (press == 0) {
           codes.insert(codes.end(), extra.begin(), extra.end());
-          timings.firstCodes[index] = codes;
+          programFigures.*figures.firstCodes = codes;
         }
       }
     }
   });
-  return timings;
 }
 
 }  // namespace
 
 void measureCursorKey(const BenchSettings& settings, BenchResults& results) {
-  KeyTimings timings =
-      timeKeyOnPair(settings, results, "cursor key", cursorUpBytes, keycodesCursorRows, settings.cursorPresses);
-  for (int index = 0; index < programCount; ++index) {
-    results.figures[index].cursorMs = std::move(timings.milliseconds[index]);
-    results.figures[index].cursorCodes = std::move(timings.firstCodes[index]);
-  }
+  timeKeyOnPair(settings, results, "cursor key", cursorUpBytes, keycodesCursorRows, settings.cursorPresses,
+                {&ProgramFigures::cursorMs, &ProgramFigures::cursorCodes});
 }
 
 void measureLoneEscape(const BenchSettings& settings, BenchResults& results) {
-  KeyTimings timings =
-      timeKeyOnPair(settings, results, "lone Escape", escapeByte, keycodesEscapeRows, settings.escapePresses);
-  for (int index = 0; index < programCount; ++index) {
-    results.figures[index].escapeMs = std::move(timings.milliseconds[index]);
-    results.figures[index].escapeCodes = std::move(timings.firstCodes[index]);
-  }
+  timeKeyOnPair(settings, results, "lone Escape", escapeByte, keycodesEscapeRows, settings.escapePresses,
+                {&ProgramFigures::escapeMs, &ProgramFigures::escapeCodes});
 }
 
 void measureEnhancedEscape(const BenchSettings& settings, BenchResults& results) {
   BenchSettings enhanced = settings;
   enhanced.answerEnhancedKeys = true;
-  KeyTimings timings = timeKeyOnPair(enhanced, results, "Escape with enhanced keys", enhancedEscapeBytes,
-                                     keycodesEscapeRows, settings.escapePresses);
-  for (int index = 0; index < programCount; ++index) {
-    results.figures[index].enhancedEscapeMs = std::move(timings.milliseconds[index]);
-    results.figures[index].enhancedEscapeCodes = std::move(timings.firstCodes[index]);
-  }
+  timeKeyOnPair(enhanced, results, "Escape with enhanced keys", enhancedEscapeBytes, keycodesEscapeRows,
+                settings.escapePresses, {&ProgramFigures::enhancedEscapeMs, &ProgramFigures::enhancedEscapeCodes});
 }

@@ -22,6 +22,7 @@
 #include "console/keyboardProtocol.hpp"
 #include "faultHelpers.hpp"
 #include "ptyHarness.hpp"
+#include "terminalChecks.hpp"
 #include "transcript.hpp"
 
 namespace {
@@ -59,13 +60,6 @@ PtyProcess startAndAnswer(const std::string& program, const PtyOptions& options,
   EXPECT_TRUE(waitForRawMode(process)) << describeSettings(currentSettings(process));
   sendBytes(process, legacyAnswer);
   return process;
-}
-
-void expectRestored(const PtyProcess& process) {
-  const struct termios fresh = freshTerminalSettings();
-  const struct termios after = currentSettings(process);
-  EXPECT_TRUE(sameSettings(fresh, after))
-      << "after:  " << describeSettings(after) << "\nfresh:  " << describeSettings(fresh);
 }
 
 std::string screenOf(const std::vector<int>& codes) {
@@ -260,7 +254,7 @@ TEST(RedirectedOutput, PipeClosedEarlyNeitherKillsTheToolNorLeavesTheTerminalRaw
   const std::string rest = withoutEvery(output, keyboardProtocolQuery, questions);
   EXPECT_EQ(questions, 1) << visibleBytes(output);
   EXPECT_EQ(rest, expectedGreeting().substr(0, 10)) << visibleBytes(output);
-  expectRestored(shell);
+  expectSettingsRestored(shell);
   closePty(shell);
   std::filesystem::remove(statusFile);
 }

@@ -16,6 +16,7 @@
 #include "console/keyboardProtocol.hpp"
 #include "faultHelpers.hpp"
 #include "ptyHarness.hpp"
+#include "terminalChecks.hpp"
 #include "transcript.hpp"
 
 namespace {
@@ -45,19 +46,6 @@ void PrintTo(const SignalCase& signalCase, std::ostream* stream) {
 
 std::string caseName(const testing::TestParamInfo<SignalCase>& info) {
   return std::string(sigabbrev_np(info.param.signalNumber)) + (info.param.whileWriting ? "_writing" : "_waiting");
-}
-
-bool isRaw(const struct termios& settings) {
-  return (settings.c_lflag & (ICANON | ECHO | ISIG | IEXTEN)) == 0 &&
-         (settings.c_iflag & (IXON | ICRNL | INLCR | IGNCR | ISTRIP)) == 0 && settings.c_cc[VMIN] == 1 &&
-         settings.c_cc[VTIME] == 0;
-}
-
-void expectRestored(const PtyProcess& process) {
-  const struct termios fresh = freshTerminalSettings();
-  const struct termios after = currentSettings(process);
-  EXPECT_TRUE(sameSettings(fresh, after))
-      << "after:  " << describeSettings(after) << "\nfresh:  " << describeSettings(fresh);
 }
 
 int countOf(const std::string& text, std::string_view part) {
@@ -111,7 +99,7 @@ TEST_P(TerminatingSignal, RestoresTheTerminalAndKillsTheToolByTheSameSignal) {
   const int status = waitWhileReading(process, after, scaled(milliseconds(5000)));
   ASSERT_TRUE(WIFSIGNALED(status)) << "wait status " << status;
   EXPECT_EQ(WTERMSIG(status), signalCase.signalNumber);
-  expectRestored(process);
+  expectSettingsRestored(process);
   EXPECT_NE(after.find(resetModifyOtherKeys), std::string::npos)
       << "keyboard mode not switched off: " << visibleBytes(after.substr(after.size() > 200 ? after.size() - 200 : 0));
   if (signalCase.whileWriting) {
@@ -145,18 +133,18 @@ TEST_P(StopAndContinue, LeaveTheToolRawAndLoseNoKey) {
   kill(process.pid, SIGCONT);
   if (!whileWriting) {
     std::this_thread::sleep_for(milliseconds(50));
-    EXPECT_TRUE(isRaw(currentSettings(process))) << describeSettings(currentSettings(process));
+    EXPECT_TRUE(isRawMode(currentSettings(process))) << describeSettings(currentSettings(process));
     sendBytes(process, "k ");
     codes = {'k'};
   }
   codes.push_back(' ');
   output += readUntil(process, closingPrompt, scaled(milliseconds(30'000)));
-  EXPECT_TRUE(isRaw(currentSettings(process))) << describeSettings(currentSettings(process));
+  EXPECT_TRUE(isRawMode(currentSettings(process))) << describeSettings(currentSettings(process));
   sendBytes(process, "x");
   std::string after;
   const int status = waitWhileReading(process, after, scaled(milliseconds(5000)));
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
-  expectRestored(process);
+  expectSettingsRestored(process);
   EXPECT_EQ(after, resetModifyOtherKeys) << visibleBytes(after);
 
   // The way through the stop switched the keyboard mode off and on again

@@ -12,6 +12,7 @@
 #include "captureOutput.hpp"
 #include "console/keyboardProtocol.hpp"
 #include "ptyHarness.hpp"
+#include "terminalChecks.hpp"
 #include "transcript.hpp"
 
 namespace {
@@ -21,7 +22,6 @@ using Clock = std::chrono::steady_clock;
 
 const std::string keycodes = KEYCODES_BINARY;
 const std::string probe = PROBE_BINARY;
-const std::string ruleLine = std::string(55, '-') + "\r\n";
 
 // What terminals answer: the enhancement flags (none pushed yet), then the
 // device attributes, which every terminal answers.
@@ -32,7 +32,7 @@ PtyProcess startAndReadToQuery(const std::string& term) {
   PtyOptions options;
   options.term = term;
   PtyProcess process = startInPty(keycodes, options);
-  const std::string opening = readUntil(process, ruleLine + std::string(keyboardProtocolQuery));
+  const std::string opening = readUntil(process, ruleLineOnScreen + std::string(keyboardProtocolQuery));
   EXPECT_TRUE(opening.ends_with(keyboardProtocolQuery)) << visibleBytes(opening);
   return process;
 }
@@ -49,18 +49,20 @@ std::string finishRun(PtyProcess& process, std::string_view keys) {
   return output;
 }
 
-std::string rows(const std::vector<int>& codes) { return asTerminalShowsIt(expectedRows(codes)); }
-
-void expectRestored(const PtyProcess& process) {
-  const struct termios before = freshTerminalSettings();
-  const struct termios after = currentSettings(process);
-  EXPECT_TRUE(sameSettings(before, after)) << describeSettings(after);
-}
-
-TEST(EnhancedKeyboard, AnsweringTerminalGetsTheFlagsPushedAndPoppedAtTheEnd) {
+// Starts the tool in a terminal that answers the keyboard query and reads
+// until the tool has pushed its flags; returns what came after the query.
+PtyProcess startWithEnhancedKeys(std::string& pushed) {
   PtyProcess process = startAndReadToQuery("xterm-kitty");
   sendBytes(process, enhancedAnswer);
-  const std::string pushed = readUntil(process, pushEnhancedKeys, milliseconds(2000));
+  pushed = readUntil(process, pushEnhancedKeys, milliseconds(2000));
+  return process;
+}
+
+std::string rows(const std::vector<int>& codes) { return asTerminalShowsIt(expectedRows(codes)); }
+
+TEST(EnhancedKeyboard, AnsweringTerminalGetsTheFlagsPushedAndPoppedAtTheEnd) {
+  std::string pushed;
+  PtyProcess process = startWithEnhancedKeys(pushed);
   EXPECT_EQ(pushed, pushEnhancedKeys) << visibleBytes(pushed);
   const std::string output = finishRun(process,
                                        "\x1b[27u"       // Escape, with no wait
@@ -79,7 +81,7 @@ TEST(EnhancedKeyboard, AnsweringTerminalGetsTheFlagsPushedAndPoppedAtTheEnd) {
   const std::string expected =
       rows({27, 0, 72, 0, 141, 1, 0, 148, 10, 13, 0, 149, 127, 0, 32}) + closingPrompt + std::string(popEnhancedKeys);
   EXPECT_EQ(output, expected) << "got:      " << visibleBytes(output) << "\nexpected: " << visibleBytes(expected);
-  expectRestored(process);
+  expectSettingsRestored(process);
   closePty(process);
 }
 
@@ -100,7 +102,7 @@ TEST(LegacyKeyboard, DeviceAttributesAloneLeaveTheKeyboardAsItIs) {
   // A late flags answer is skipped like any report; ESC [ A is Up.
   const std::string output = finishRun(process, "\x1b[?1u\x1b[A ");
   EXPECT_EQ(output, rows({224, 72, 32}) + closingPrompt) << visibleBytes(output);
-  expectRestored(process);
+  expectSettingsRestored(process);
   closePty(process);
 }
 
@@ -131,22 +133,22 @@ TEST(ModifyOtherKeys, XtermWithoutEnhancedKeysGetsItSetAndReset) {
                                        " ");
   EXPECT_EQ(output, rows({0, 148, 10, 0, 45, 32}) + closingPrompt + std::string(resetModifyOtherKeys))
       << visibleBytes(output);
-  expectRestored(process);
+  expectSettingsRestored(process);
   closePty(process);
 }
 
 class PopOnSignal : public testing::TestWithParam<int> {};
 
 TEST_P(PopOnSignal, FlagsArePoppedBeforeTheToolDies) {
-  PtyProcess process = startAndReadToQuery("xterm-kitty");
-  sendBytes(process, enhancedAnswer);
-  readUntil(process, pushEnhancedKeys, milliseconds(2000));
+  std::string pushed;
+  PtyProcess process = startWithEnhancedKeys(pushed);
+  ASSERT_EQ(pushed, pushEnhancedKeys) << visibleBytes(pushed);
   kill(process.pid, GetParam());
   const int status = waitForExit(process);
   const std::string output = readAvailable(process, milliseconds(50));
   EXPECT_EQ(output, popEnhancedKeys) << visibleBytes(output);
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == GetParam()) << "wait status " << status;
-  expectRestored(process);
+  expectSettingsRestored(process);
   closePty(process);
 }
 
@@ -154,9 +156,9 @@ INSTANTIATE_TEST_SUITE_P(TerminatingSignals, PopOnSignal, testing::Values(SIGTER
                          [](const testing::TestParamInfo<int>& info) { return std::string(sigabbrev_np(info.param)); });
 
 TEST(PopOnStop, StopPopsTheFlagsAndContinuingPushesThemAgain) {
-  PtyProcess process = startAndReadToQuery("xterm-kitty");
-  sendBytes(process, enhancedAnswer);
-  readUntil(process, pushEnhancedKeys, milliseconds(2000));
+  std::string pushed;
+  PtyProcess process = startWithEnhancedKeys(pushed);
+  ASSERT_EQ(pushed, pushEnhancedKeys) << visibleBytes(pushed);
   // The tool leads its own session here, so the stop it raises again is
   // discarded and it takes raw mode and the flags up at once.
   kill(process.pid, SIGTSTP);
@@ -177,7 +179,7 @@ TEST_P(PopOnWayOut, FlagsArePoppedBeforeTheSettingsComeBack) {
   const std::string output = readAvailable(process, milliseconds(50));
   EXPECT_TRUE(output.starts_with(std::string(pushEnhancedKeys) + "raw\r\n")) << visibleBytes(output);
   EXPECT_NE(output.find(popEnhancedKeys), std::string::npos) << visibleBytes(output);
-  expectRestored(process);
+  expectSettingsRestored(process);
   closePty(process);
 }
 

@@ -10,6 +10,7 @@
 #include "captureOutput.hpp"
 #include "console/keyboardProtocol.hpp"
 #include "ptyHarness.hpp"
+#include "terminalChecks.hpp"
 #include "transcript.hpp"
 
 namespace {
@@ -34,8 +35,7 @@ Session runWithKeys(const std::string& keys, const std::string& finalKey = "x") 
   // Opening its terminal after the rule line, the tool asks what the
   // keyboard can report; this terminal answers only the device attributes,
   // as a legacy one does.
-  session.output =
-      readUntil(process, asTerminalShowsIt(std::string(55, '-') + "\n") + std::string(keyboardProtocolQuery));
+  session.output = readUntil(process, ruleLineOnScreen + std::string(keyboardProtocolQuery));
   EXPECT_TRUE(waitForRawMode(process)) << describeSettings(currentSettings(process));
   sendBytes(process, legacyDeviceAttributes);
   sendBytes(process, keys);

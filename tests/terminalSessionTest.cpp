@@ -11,6 +11,7 @@
 #include "captureOutput.hpp"
 #include "console/keyboardProtocol.hpp"
 #include "ptyHarness.hpp"
+#include "terminalChecks.hpp"
 
 namespace {
 
@@ -18,29 +19,15 @@ using std::chrono::milliseconds;
 
 const std::string keycodes = KEYCODES_BINARY;
 const std::string probe = PROBE_BINARY;
-const std::string ruleLine = std::string(55, '-') + "\r\n";
-
-bool isRaw(const struct termios& settings) {
-  return (settings.c_lflag & (ICANON | ECHO | ISIG | IEXTEN)) == 0 &&
-         (settings.c_iflag & (IXON | ICRNL | INLCR | IGNCR | ISTRIP)) == 0 && settings.c_cc[VMIN] == 1 &&
-         settings.c_cc[VTIME] == 0;
-}
 
 // Starts the tool and waits until it reads keys from a raw terminal.
 PtyProcess startWaitingForKeys() {
   PtyProcess process = startInPty(keycodes);
-  readUntil(process, ruleLine + std::string(keyboardProtocolQuery));
+  readUntil(process, ruleLineOnScreen + std::string(keyboardProtocolQuery));
   EXPECT_TRUE(waitForRawMode(process));
   // Answer as a legacy terminal, so the tool need not wait for the answer.
   sendBytes(process, "\x1b[?62c");
   return process;
-}
-
-void expectRestored(const PtyProcess& process) {
-  const struct termios before = freshTerminalSettings();
-  const struct termios after = currentSettings(process);
-  EXPECT_TRUE(sameSettings(before, after))
-      << "after:  " << describeSettings(after) << "\nbefore: " << describeSettings(before);
 }
 
 class RestoreOnSignal : public testing::TestWithParam<int> {};
@@ -52,7 +39,7 @@ TEST_P(RestoreOnSignal, SettingsComeBackAndTheToolDiesByTheSameSignal) {
   const int status = waitForExit(process);
   ASSERT_TRUE(WIFSIGNALED(status)) << "wait status " << status;
   EXPECT_EQ(WTERMSIG(status), signalNumber);
-  expectRestored(process);
+  expectSettingsRestored(process);
   closePty(process);
 }
 
@@ -82,7 +69,7 @@ TEST_P(RestoreOnWayOut, SettingsComeBack) {
     ASSERT_TRUE(WIFEXITED(status)) << "wait status " << status;
     EXPECT_EQ(WEXITSTATUS(status), wayOut.exitCode);
   }
-  expectRestored(process);
+  expectSettingsRestored(process);
   closePty(process);
 }
 
@@ -97,7 +84,7 @@ TEST(JobControl, DiscardedStopLeavesTheToolRawAndReadingKeys) {
   PtyProcess process = startWaitingForKeys();
   kill(process.pid, SIGTSTP);
   std::this_thread::sleep_for(milliseconds(100));
-  EXPECT_TRUE(isRaw(currentSettings(process))) << describeSettings(currentSettings(process));
+  EXPECT_TRUE(isRawMode(currentSettings(process))) << describeSettings(currentSettings(process));
   sendBytes(process, "k");
   const std::string row = readUntil(process, "\r\n");
   EXPECT_NE(row.find("107"), std::string::npos) << visibleBytes(row);
@@ -106,7 +93,7 @@ TEST(JobControl, DiscardedStopLeavesTheToolRawAndReadingKeys) {
   sendBytes(process, "x");
   const int status = waitForExit(process);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
-  expectRestored(process);
+  expectSettingsRestored(process);
   closePty(process);
 }
 
@@ -125,7 +112,7 @@ TEST(JobControl, ContinueAfterAStopTakesRawModeUpAgain) {
   EXPECT_NE(rows.find("109"), std::string::npos) << visibleBytes(rows);
   sendBytes(process, "x");
   waitForExit(process);
-  expectRestored(process);
+  expectSettingsRestored(process);
   closePty(process);
 }
 
