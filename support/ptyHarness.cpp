@@ -78,8 +78,13 @@ PtyProcess startInPty(const std::string& program, const PtyOptions& options) {
   if (process.pid == 0) {
     runChild(program, options);
   }
+  if (process.pid > 0) {
+    // Not inherited by the next program started, which would keep this
+    // terminal open after the test closes it.
+    fcntl(process.master, F_SETFD, FD_CLOEXEC);
+  }
   if (process.pid > 0 && options.holdTerminal) {
-    process.heldTerminal = open(ptsname(process.master), O_RDWR | O_NOCTTY);
+    process.heldTerminal = open(ptsname(process.master), O_RDWR | O_NOCTTY | O_CLOEXEC);
   }
   return process;
 }
