@@ -1,16 +1,12 @@
 #include "faultHelpers.hpp"
 
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 
-#include "captureOutput.hpp"
+#include "transcript.hpp"
 
 namespace {
 
