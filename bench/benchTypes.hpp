@@ -44,10 +44,9 @@ struct ProgramFigures {
   std::vector<double> firstRowMs;
   std::vector<double> latencyMs;
   std::vector<double> burstRowsPerSecond;
-  // Rows of the mixed burst back in order, of how many expected; and its rate.
+  // Rows of the mixed burst back in order, of how many expected.
   std::size_t mixedRowsInOrder = 0;
   std::size_t mixedRowsExpected = 0;
-  double mixedRowsPerSecond = 0;
   std::vector<double> cursorMs;
   std::vector<double> escapeMs;
   std::vector<double> enhancedEscapeMs;
