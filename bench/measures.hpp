@@ -5,19 +5,19 @@
 
 #include "benchTypes.hpp"
 
-// Fork to rule line, each program started and ended in turn.
+// Start to rule line, each program started and ended in turn.
 void measureStartup(const BenchSettings& settings, BenchResults& results);
 
 // One letter written, time until its row is read back.
 void measureKeyLatency(const BenchSettings& settings, BenchResults& results);
 
-// A burst of letters written at once, rows per second until all are back.
+// A burst of letters written at once, rows per second until all are back,
+// every row checked in order.
 void measureThroughput(const BenchSettings& settings, BenchResults& results);
 
-// ESC [ A (cursor Up) written at once, time until its rows are read back.
-void measureCursorKey(const BenchSettings& settings, BenchResults& results);
+// A burst of mixed keys: every row back, in order, with the right code.
+void measureMixedBurst(const BenchSettings& settings, BenchResults& results);
 
-// A lone ESC written, time until its row is read back.
-void measureLoneEscape(const BenchSettings& settings, BenchResults& results);
-// Escape from a terminal that answers the keyboard enhancement query: no wait.
-void measureEnhancedEscape(const BenchSettings& settings, BenchResults& results);
+// Cursor Up (ESC [ A), a lone ESC, and Escape as a terminal with the
+// enhanced key reports sends it: time until their rows are back.
+void measureCursorAndEscape(const BenchSettings& settings, BenchResults& results);

@@ -5,6 +5,9 @@
 #include <sstream>
 #include <string>
 
+// visibleBytes, for the tests that show captured bytes.
+#include "transcript.hpp"
+
 // What `write` puts on the standard output stream.
 inline std::string captureOutput(const std::function<void()>& write) {
   std::ostringstream captured;
@@ -12,22 +15,4 @@ inline std::string captureOutput(const std::function<void()>& write) {
   write();
   std::cout.rdbuf(original);
   return captured.str();
-}
-
-// Shows control and high bytes as escapes, so a failing comparison shows
-// every byte.
-inline std::string visibleBytes(const std::string& bytes) {
-  static constexpr char hexDigits[] = "0123456789abcdef";
-  std::string shown;
-  for (const char byte : bytes) {
-    const auto value = static_cast<unsigned char>(byte);
-    if (value >= 0x20 && value < 0x7F && value != '\\') {
-      shown += byte;
-    } else {
-      shown += "\\x";
-      shown += hexDigits[value >> 4];
-      shown += hexDigits[value & 0x0F];
-    }
-  }
-  return shown;
 }

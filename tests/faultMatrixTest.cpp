@@ -13,14 +13,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "captureOutput.hpp"
 #include "console/keyboardProtocol.hpp"
+#include "fakeTerminal.hpp"
 #include "faultHelpers.hpp"
+#include "keyBurst.hpp"
 #include "ptyHarness.hpp"
 #include "terminalChecks.hpp"
 #include "transcript.hpp"
@@ -31,8 +32,6 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 const std::string keycodes = KEYCODES_BINARY;
-// A VT220's answer to the device attributes request: no 100 ms wait.
-constexpr std::string_view legacyAnswer = "\x1b[?62c";
 constexpr int noKey = -1;
 
 long long millisecondsSince(Clock::time_point start) {
@@ -51,14 +50,12 @@ std::filesystem::path temporaryPath(const std::string& name) {
   return path;
 }
 
-// Starts `program` and waits until the tool has asked its question on a raw
-// terminal, then answers it. The output read so far is in `opening`.
+// Starts `program` and answers the tool's question as a legacy terminal
+// once it is on a raw terminal. The output read so far is in `opening`.
 PtyProcess startAndAnswer(const std::string& program, const PtyOptions& options, std::string& opening) {
   PtyProcess process = startInPty(program, options);
-  opening = readUntilContains(process, keyboardProtocolQuery);
-  EXPECT_NE(opening.find(keyboardProtocolQuery), std::string::npos) << visibleBytes(opening);
+  EXPECT_TRUE(answerKeyboardQuery(process, opening, KeyboardAnswer::deviceAttributes)) << visibleBytes(opening);
   EXPECT_TRUE(waitForRawMode(process)) << describeSettings(currentSettings(process));
-  sendBytes(process, legacyAnswer);
   return process;
 }
 
@@ -261,74 +258,9 @@ TEST(RedirectedOutput, PipeClosedEarlyNeitherKillsTheToolNorLeavesTheTerminalRaw
 
 // ------------------------------------------------------------ burst
 
-struct KeyBytes {
-  std::string bytes;
-  std::vector<int> codes;
-};
-
-// Keys whose codes are known apart from the decoder: cursor and function
-// keys, a Ctrl combination, NUL as Ctrl+2, DEL as Backspace. None gives
-// code 32.
-const std::vector<KeyBytes> sequenceKeys = {
-    {"\x1b[A", {224, 72}},           // Up
-    {"\x1bOP", {0, 59}},             // F1
-    {"\x1b[1;5A", {224, 141}},       // Ctrl+Up
-    {"\x1b[3~", {224, 83}},          // Delete
-    {"\x1b[24~", {224, 134}},        // F12
-    {std::string(1, '\0'), {0, 3}},  // Ctrl+2
-    {"\x7f", {8}},                   // Backspace
-};
-const std::vector<std::string> utf8Characters = {"\xc3\xa9", "\xe2\x82\xac", "\xf0\x9f\x98\x80", "\xc3\x9f"};
-
-// Bytes that are keys with their own code: every byte but ESC, NUL, DEL
-// and space.
-bool isPlainKeyByte(int byte) { return byte != 0x1B && byte != 0x00 && byte != 0x7F && byte != ' '; }
-
-KeyBytes burstOf(std::size_t size, unsigned seed) {
-  std::mt19937 generator(seed);
-  std::uniform_int_distribution<int> kind(0, 3);
-  std::uniform_int_distribution<int> anyByte(1, 255);
-  std::uniform_int_distribution<int> letter(0, 25);
-  KeyBytes burst;
-  while (burst.bytes.size() < size) {
-    KeyBytes item;
-    switch (kind(generator)) {
-      case 0: {
-        const int byte = 'a' + letter(generator);
-        item = {std::string(1, static_cast<char>(byte)), {byte}};
-        break;
-      }
-      case 1: {
-        item.bytes = utf8Characters[generator() % utf8Characters.size()];
-        for (const char byte : item.bytes) {
-          item.codes.push_back(static_cast<unsigned char>(byte));
-        }
-        break;
-      }
-      case 2:
-        item = sequenceKeys[generator() % sequenceKeys.size()];
-        break;
-      default: {
-        int byte = anyByte(generator);
-        while (!isPlainKeyByte(byte)) {
-          byte = anyByte(generator);
-        }
-        item = {std::string(1, static_cast<char>(byte)), {byte}};
-        break;
-      }
-    }
-    if (burst.bytes.size() + item.bytes.size() > size) {
-      item = {"z", {'z'}};
-    }
-    burst.bytes += item.bytes;
-    burst.codes.insert(burst.codes.end(), item.codes.begin(), item.codes.end());
-  }
-  return burst;
-}
-
 TEST(Burst, OneHundredThousandBytesGiveEveryRowInOrder) {
   constexpr std::size_t burstSize = 100'000;
-  KeyBytes burst = burstOf(burstSize, 20240611);
+  KeyBurst burst = mixedKeyBurst(burstSize, 20240611);
   ASSERT_EQ(burst.bytes.size(), burstSize);
   ASSERT_EQ(burst.bytes.find(' '), std::string::npos);
   burst.bytes += ' ';
@@ -337,12 +269,9 @@ TEST(Burst, OneHundredThousandBytesGiveEveryRowInOrder) {
   const struct termios fresh = freshTerminalSettings();
   std::string output;
   PtyProcess process = startAndAnswer(keycodes, {}, output);
-  BackgroundWriter writer;
   const milliseconds generous = scaled(milliseconds(120'000));
-  startWriting(writer, process.master, burst.bytes, generous);
+  EXPECT_TRUE(sendBytesWhileReading(process, burst.bytes, output, generous)) << "the tool stopped reading keys";
   output += readUntil(process, closingPrompt, generous);
-  stopWriting(writer);
-  EXPECT_EQ(writer.written, burst.bytes.size()) << "the tool stopped reading keys";
   sendBytes(process, "x");
   std::string after;
   const int status = waitWhileReading(process, after, milliseconds(5000));

@@ -14,6 +14,7 @@
 
 #include "captureOutput.hpp"
 #include "console/keyboardProtocol.hpp"
+#include "fakeTerminal.hpp"
 #include "faultHelpers.hpp"
 #include "ptyHarness.hpp"
 #include "terminalChecks.hpp"
@@ -24,7 +25,6 @@ namespace {
 using std::chrono::milliseconds;
 
 const std::string keycodes = KEYCODES_BINARY;
-constexpr std::string_view legacyAnswer = "\x1b[?62c";
 // An xterm name, so the tool switches modifyOtherKeys on and must switch it
 // off again on the way out, from its signal handlers too.
 const std::string xtermName = "xterm-256color";
@@ -60,10 +60,9 @@ PtyProcess startWaitingForKeys(std::string& output) {
   PtyOptions options;
   options.term = xtermName;
   PtyProcess process = startInPty(keycodes, options);
-  output = readUntilContains(process, keyboardProtocolQuery);
+  EXPECT_TRUE(answerKeyboardQuery(process, output, KeyboardAnswer::deviceAttributes)) << visibleBytes(output);
   EXPECT_TRUE(waitForRawMode(process)) << describeSettings(currentSettings(process));
-  sendBytes(process, legacyAnswer);
-  output += readUntilContains(process, setModifyOtherKeys);
+  output += readUntil(process, setModifyOtherKeys);
   EXPECT_NE(output.find(setModifyOtherKeys), std::string::npos) << visibleBytes(output);
   return process;
 }
@@ -74,12 +73,10 @@ void startBurst(PtyProcess& process, std::string& output, const std::string& key
   sendBytes(process, keys);
   const std::string row = asTerminalShowsIt(expectedRow(code));
   while (countOf(output, row) < rows) {
-    const std::string more = readOnce(process, scaled(milliseconds(5000)));
-    if (more.empty()) {
+    if (!readChunk(process, output, scaled(milliseconds(5000)))) {
       ADD_FAILURE() << "no rows came: " << visibleBytes(output);
       return;
     }
-    output += more;
   }
   std::this_thread::sleep_for(milliseconds(20));
 }

@@ -11,6 +11,7 @@
 
 #include "captureOutput.hpp"
 #include "console/keyboardProtocol.hpp"
+#include "fakeTerminal.hpp"
 #include "ptyHarness.hpp"
 #include "terminalChecks.hpp"
 #include "transcript.hpp"
@@ -23,17 +24,15 @@ using Clock = std::chrono::steady_clock;
 const std::string keycodes = KEYCODES_BINARY;
 const std::string probe = PROBE_BINARY;
 
-// What terminals answer: the enhancement flags (none pushed yet), then the
-// device attributes, which every terminal answers.
-constexpr std::string_view enhancedAnswer = "\x1b[?0u\x1b[?62;22c";
-constexpr std::string_view legacyAnswer = "\x1b[?62;22c";
-
-PtyProcess startAndReadToQuery(const std::string& term) {
+// Starts the tool on a terminal named `term` that answers its keyboard
+// query with `answer`; the opening must end with the query.
+PtyProcess startAndAnswer(const std::string& term, KeyboardAnswer answer, milliseconds delay = milliseconds(0)) {
   PtyOptions options;
   options.term = term;
   PtyProcess process = startInPty(keycodes, options);
-  const std::string opening = readUntil(process, ruleLineOnScreen + std::string(keyboardProtocolQuery));
-  EXPECT_TRUE(opening.ends_with(keyboardProtocolQuery)) << visibleBytes(opening);
+  std::string opening;
+  EXPECT_TRUE(answerKeyboardQuery(process, opening, answer, delay)) << visibleBytes(opening);
+  EXPECT_TRUE(opening.ends_with(ruleLineOnScreen + std::string(keyboardProtocolQuery))) << visibleBytes(opening);
   return process;
 }
 
@@ -52,8 +51,7 @@ std::string finishRun(PtyProcess& process, std::string_view keys) {
 // Starts the tool in a terminal that answers the keyboard query and reads
 // until the tool has pushed its flags; returns what came after the query.
 PtyProcess startWithEnhancedKeys(std::string& pushed) {
-  PtyProcess process = startAndReadToQuery("xterm-kitty");
-  sendBytes(process, enhancedAnswer);
+  PtyProcess process = startAndAnswer("xterm-kitty", KeyboardAnswer::enhancedKeys);
   pushed = readUntil(process, pushEnhancedKeys, milliseconds(2000));
   return process;
 }
@@ -85,8 +83,17 @@ TEST(EnhancedKeyboard, AnsweringTerminalGetsTheFlagsPushedAndPoppedAtTheEnd) {
   closePty(process);
 }
 
+TEST(EnhancedKeyboard, AnswerLateWithinTheQueryWaitStillCounts) {
+  PtyProcess process = startAndAnswer("xterm-kitty", KeyboardAnswer::enhancedKeys, milliseconds(40));
+  const std::string pushed = readUntil(process, pushEnhancedKeys, milliseconds(2000));
+  EXPECT_EQ(pushed, pushEnhancedKeys) << visibleBytes(pushed);
+  const std::string output = finishRun(process, "\x1b[27u ");
+  EXPECT_EQ(output, rows({27, 32}) + closingPrompt + std::string(popEnhancedKeys)) << visibleBytes(output);
+  closePty(process);
+}
+
 TEST(EnhancedKeyboard, KeysTypedWhileTheAnswerIsAwaitedAreKept) {
-  PtyProcess process = startAndReadToQuery("xterm-kitty");
+  PtyProcess process = startAndAnswer("xterm-kitty", KeyboardAnswer::none);
   // A key arrives before the answers, another between them.
   sendBytes(process, "q\x1b[?1u");
   sendBytes(process, "w\x1b[?62c");
@@ -97,8 +104,7 @@ TEST(EnhancedKeyboard, KeysTypedWhileTheAnswerIsAwaitedAreKept) {
 }
 
 TEST(LegacyKeyboard, DeviceAttributesAloneLeaveTheKeyboardAsItIs) {
-  PtyProcess process = startAndReadToQuery("vt220");
-  sendBytes(process, legacyAnswer);
+  PtyProcess process = startAndAnswer("vt220", KeyboardAnswer::deviceAttributes);
   // A late flags answer is skipped like any report; ESC [ A is Up.
   const std::string output = finishRun(process, "\x1b[?1u\x1b[A ");
   EXPECT_EQ(output, rows({224, 72, 32}) + closingPrompt) << visibleBytes(output);
@@ -107,7 +113,7 @@ TEST(LegacyKeyboard, DeviceAttributesAloneLeaveTheKeyboardAsItIs) {
 }
 
 TEST(LegacyKeyboard, TerminalThatNeverAnswersDelaysTheFirstKeyByTheQueryWaitAtMost) {
-  PtyProcess process = startAndReadToQuery("vt220");
+  PtyProcess process = startAndAnswer("vt220", KeyboardAnswer::none);
   const auto sent = Clock::now();
   sendBytes(process, "z");
   const std::string firstRow = readUntil(process, "\r\n", milliseconds(3000));
@@ -121,8 +127,7 @@ TEST(LegacyKeyboard, TerminalThatNeverAnswersDelaysTheFirstKeyByTheQueryWaitAtMo
 }
 
 TEST(ModifyOtherKeys, XtermWithoutEnhancedKeysGetsItSetAndReset) {
-  PtyProcess process = startAndReadToQuery("xterm-256color");
-  sendBytes(process, legacyAnswer);
+  PtyProcess process = startAndAnswer("xterm-256color", KeyboardAnswer::deviceAttributes);
   const std::string set = readUntil(process, setModifyOtherKeys, milliseconds(2000));
   EXPECT_EQ(set, setModifyOtherKeys) << visibleBytes(set);
   const std::string output = finishRun(process,

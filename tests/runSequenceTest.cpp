@@ -3,12 +3,18 @@
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "captureOutput.hpp"
 #include "console/keyboardProtocol.hpp"
+#include "fakeTerminal.hpp"
 #include "ptyHarness.hpp"
 #include "terminalChecks.hpp"
 #include "transcript.hpp"
@@ -16,8 +22,6 @@
 namespace {
 
 const std::string keycodes = KEYCODES_BINARY;
-// A VT220's answer to the primary device attributes request.
-constexpr std::string_view legacyDeviceAttributes = "\x1b[?62;1;2;6;8c";
 
 struct Session {
   std::string output;
@@ -35,9 +39,9 @@ Session runWithKeys(const std::string& keys, const std::string& finalKey = "x") 
   // Opening its terminal after the rule line, the tool asks what the
   // keyboard can report; this terminal answers only the device attributes,
   // as a legacy one does.
-  session.output = readUntil(process, ruleLineOnScreen + std::string(keyboardProtocolQuery));
+  EXPECT_TRUE(answerKeyboardQuery(process, session.output, KeyboardAnswer::deviceAttributes))
+      << visibleBytes(session.output);
   EXPECT_TRUE(waitForRawMode(process)) << describeSettings(currentSettings(process));
-  sendBytes(process, legacyDeviceAttributes);
   sendBytes(process, keys);
   session.output += readUntil(process, closingPrompt);
   sendBytes(process, finalKey);
@@ -104,6 +108,105 @@ TEST(RunSequence, EveryTableLineIsFiftyFiveColumnsWide) {
     ++lines;
   }
   EXPECT_EQ(lines, 6) << "header, rule and four rows";
+}
+
+// ------------------------------------------------------- row flushing
+
+using std::chrono::milliseconds;
+
+// Starts `program` with `options` and answers the keyboard query; the
+// opening read so far is in `output`.
+PtyProcess startAndAnswer(const std::string& program, const PtyOptions& options, std::string& output) {
+  PtyProcess process = startInPty(program, options);
+  answerKeyboardQuery(process, output, KeyboardAnswer::deviceAttributes);
+  return process;
+}
+
+// Presses space and the final key and waits for the tool to end.
+void finish(PtyProcess& process) {
+  sendBytes(process, " ");
+  readUntil(process, closingPrompt);
+  sendBytes(process, "x");
+  const int status = waitForExit(process, milliseconds(10'000));
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
+}
+
+TEST(RowFlushing, ASingleKeyShowsItsRowsBeforeTheToolWaitsForTheNext) {
+  struct KeyRows {
+    std::string bytes;
+    std::vector<int> codes;
+  };
+  // A letter, and Up, whose second code is held for the next read.
+  const KeyRows keys[] = {{"q", {'q'}}, {"\x1b[A", {224, 72}}};
+  std::string output;
+  PtyProcess process = startAndAnswer(keycodes, {}, output);
+  for (const KeyRows& key : keys) {
+    sendBytes(process, key.bytes);
+    const std::string rows = asTerminalShowsIt(expectedRows(key.codes));
+    const std::string shown = readUntil(process, rows, milliseconds(3000));
+    EXPECT_EQ(shown, rows) << "no further key was pressed; got " << visibleBytes(shown);
+  }
+  finish(process);
+  closePty(process);
+}
+
+// The path of `name` in one of the PATH directories, or empty.
+std::string programOnPath(const std::string& name) {
+  const char* path = std::getenv("PATH");
+  std::string directories = path != nullptr ? path : "";
+  for (std::size_t start = 0; start <= directories.size();) {
+    const std::size_t end = std::min(directories.find(':', start), directories.size());
+    const std::string candidate = directories.substr(start, end - start) + "/" + name;
+    if (access(candidate.c_str(), X_OK) == 0) {
+      return candidate;
+    }
+    start = end + 1;
+  }
+  return {};
+}
+
+int countOf(const std::string& text, std::string_view part) {
+  int count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) {
+    ++count;
+  }
+  return count;
+}
+
+TEST(RowFlushing, ABurstInOneReadIsWrittenInFewerWritesThanRows) {
+  const std::string strace = programOnPath("strace");
+  if (strace.empty()) {
+    GTEST_SKIP() << "strace is not installed";
+  }
+  const std::string trace = testing::TempDir() + "keycodes-writes." + std::to_string(getpid());
+  PtyOptions options;
+  options.arguments = {"-f", "-e", "trace=write", "-o", trace, keycodes};
+  // LeakSanitizer cannot run under a tracer; the other sanitizers can.
+  options.environment = {"ASAN_OPTIONS=detect_leaks=0"};
+  std::string output;
+  PtyProcess process = startAndAnswer(strace, options, output);
+  if (output.find(deviceAttributesRequest) == std::string::npos && output.find("strace:") != std::string::npos) {
+    closePty(process);
+    GTEST_SKIP() << "strace cannot trace here: " << visibleBytes(output);
+  }
+  ASSERT_TRUE(waitForRawMode(process)) << visibleBytes(output);
+  constexpr int burstRows = 200;
+  // One write, so the tool's one read takes all the keys.
+  sendBytes(process, std::string(burstRows, 'k'));
+  const std::string rows = asTerminalShowsIt(expectedRows(std::vector<int>(burstRows, 'k')));
+  const std::string shown = readUntil(process, rows, milliseconds(10'000));
+  EXPECT_TRUE(shown.ends_with(rows)) << visibleBytes(shown.substr(0, 200));
+  finish(process);
+  closePty(process);
+
+  std::ifstream traceFile(trace);
+  const std::string traced{std::istreambuf_iterator<char>(traceFile), std::istreambuf_iterator<char>()};
+  std::remove(trace.c_str());
+  // Standard output is descriptor 1: the greeting's four lines, the rows and
+  // the prompt; the keyboard query goes to the terminal's own descriptor.
+  const int writes = countOf(traced, "write(1, ");
+  EXPECT_GT(writes, 0) << traced.substr(0, 2000);
+  EXPECT_LT(writes, burstRows / 4) << writes << " writes for " << burstRows << " rows:\n" << traced.substr(0, 2000);
 }
 
 }  // namespace

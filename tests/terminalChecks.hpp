@@ -6,11 +6,9 @@
 #include <string>
 
 #include "ptyHarness.hpp"
+#include "transcript.hpp"
 
 // Checks of the terminal settings that every pty test makes.
-
-// The rule line under the table header as the terminal shows it.
-inline const std::string ruleLineOnScreen = std::string(55, '-') + "\r\n";
 
 // The raw input mode the tool holds while it reads keys.
 inline bool isRawMode(const struct termios& settings) {

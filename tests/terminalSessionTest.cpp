@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "captureOutput.hpp"
-#include "console/keyboardProtocol.hpp"
+#include "fakeTerminal.hpp"
 #include "ptyHarness.hpp"
 #include "terminalChecks.hpp"
 
@@ -23,10 +23,10 @@ const std::string probe = PROBE_BINARY;
 // Starts the tool and waits until it reads keys from a raw terminal.
 PtyProcess startWaitingForKeys() {
   PtyProcess process = startInPty(keycodes);
-  readUntil(process, ruleLineOnScreen + std::string(keyboardProtocolQuery));
-  EXPECT_TRUE(waitForRawMode(process));
   // Answer as a legacy terminal, so the tool need not wait for the answer.
-  sendBytes(process, "\x1b[?62c");
+  std::string opening;
+  EXPECT_TRUE(answerKeyboardQuery(process, opening, KeyboardAnswer::deviceAttributes)) << visibleBytes(opening);
+  EXPECT_TRUE(waitForRawMode(process));
   return process;
 }
 

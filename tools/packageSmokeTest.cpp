@@ -9,44 +9,26 @@
 #include <iostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "captureOutput.hpp"
+#include "fakeTerminal.hpp"
 #include "ptyHarness.hpp"
+#include "transcript.hpp"
 
 namespace {
 
-// A VT220 answers the device attributes request and not the keyboard
-// enhancement query, so the tool needs not wait for the query to time out.
-constexpr std::string_view deviceAttributesAnswer = "\x1b[?62c";
-constexpr std::string_view keyboardQuery = "\x1b[?u\x1b[c";
 constexpr std::string_view upKey = "\x1b[A";
-constexpr std::string_view closingPrompt = "Press any key to finish.";
 constexpr std::chrono::milliseconds trailingOutputWait{50};
-
-// The screen as the terminal receives it: line feeds become CR LF.
-const std::string greeting =
-    "Zeichencodes im Konsolemodus\r\n"
-    "Geben Sie Zeichen ein, zu denen Sie den Code suchen (Leertaste fuer Ende)!\r\n"
-    "\r\n"
-    "   Zeichen   |   dezimal   | hexadezimal |    oktal    \r\n"
-    "-------------------------------------------------------\r\n";
 
 struct KeyPress {
   std::string_view bytes;
-  // The rows the key gives; the character cell holds the raw byte.
-  std::string_view rows;
+  // The codes of the rows the key gives.
+  std::vector<int> codes;
   // Space ends the table: the closing prompt follows its row at once.
   bool endsTable = false;
 };
 
-const KeyPress keyPresses[] = {
-    {"a", "      a      |     97      |     61      |     141     \r\n"},
-    {upKey,
-     "      \xE0"
-     "      |     224     |     e0      |     340     \r\n"
-     "      H      |     72      |     48      |     110     \r\n"},
-    {" ", "             |     32      |     20      |     40      \r\n", true},
-};
+const KeyPress keyPresses[] = {{"a", {'a'}}, {upKey, {224, 72}}, {" ", {' '}, true}};
 
 }  // namespace
 
@@ -55,17 +37,17 @@ int main(int argc, char** argv) {
     std::cerr << "usage: package_smoke_test PATH-OF-KEYCODES\n";
     return 2;
   }
-  PtyOptions options;
-  options.term = "vt220";
-  PtyProcess process = startInPty(argv[1], options);
-  std::string expected = greeting + std::string(keyboardQuery);
-  std::string screen = readUntil(process, expected);
+  PtyProcess process = startInPty(argv[1]);
+  // A VT220 answers the device attributes request and not the keyboard
+  // enhancement query, so the tool needs not wait for the query to time out.
+  std::string screen;
+  answerKeyboardQuery(process, screen, KeyboardAnswer::deviceAttributes);
+  std::string expected = asTerminalShowsIt(expectedGreeting()) + "\x1b[?u\x1b[c";
   const bool raw = waitForRawMode(process);
-  sendBytes(process, deviceAttributesAnswer);
   for (const KeyPress& key : keyPresses) {
     sendBytes(process, key.bytes);
     // The prompt may come in the same read as the last row.
-    std::string expectedEnd(key.rows);
+    std::string expectedEnd = asTerminalShowsIt(expectedRows(key.codes));
     if (key.endsTable) {
       expectedEnd += closingPrompt;
     }

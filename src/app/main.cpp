@@ -14,9 +14,18 @@ constexpr char separator = '|';
 constexpr int endKey = 32;
 constexpr int noKey = -1;
 
-// Every line ends with a line feed and a flush, so each row is on screen as
-// soon as its key has been read.
+// The greeting and the header lines end with a line feed and a flush.
 void endLine(std::ostream& stream) { stream << '\n' << std::flush; }
+
+// A row ends with a line feed; the run flushes it once no further key is at
+// hand, so a burst of keys goes out in a few large writes while a single
+// key's row is on screen before the tool waits for the next one.
+void endRow() {
+  std::cout << '\n';
+  if (!keyAvailable()) {
+    std::cout.flush();
+  }
+}
 
 void writeHeader() {
   printCentered("Zeichen", cellWidth);
@@ -39,12 +48,17 @@ void writeRow(const std::string& character, int code) {
   printCode(code, cellWidth, 16);
   std::cout << separator;
   printCode(code, cellWidth, 8);
-  endLine(std::cout);
+  endRow();
 }
 
 }  // namespace
 
 int main() {
+  // The standard output stream keeps a buffer of its own instead of going
+  // through C stdio, which writes a terminal line by line: rows are then
+  // written when the run flushes them. Standard error stays tied to it, so
+  // the rows come out before any error text.
+  std::ios::sync_with_stdio(false);
   // The current character: made once, overwritten by every key, released
   // when main returns.
   // cppcheck-suppress variableScope

@@ -14,17 +14,16 @@ bool isExtendedLead(unsigned char lead) { return lead == 0 || lead == 224; }
 int readCodeFromRecords(ReaderState& state, const RecordSource& source) {
   KeyRecord record;
   while (source.readRecord(record)) {
-    if (record.eventType != EventType::key || !record.keyDown) {
+    if (!givesCode(record)) {
+      // Releases, modifier keys alone, lock keys and keys without a pair.
       continue;
     }
     if (record.asciiChar != 0) {
       return record.asciiChar;
     }
-    if (const auto pair = lookupKey(record)) {
-      state.pendingCode = pair->second;
-      return pair->lead;
-    }
-    // Modifier keys alone, lock keys and keys without a pair end up here.
+    const KeyPair pair = *lookupKey(record);
+    state.pendingCode = pair.second;
+    return pair.lead;
   }
   return noKey;
 }
@@ -74,8 +73,15 @@ std::optional<KeyPair> lookupKey(const KeyRecord& record) {
   return pair;
 }
 
+bool codeHeld(const ReaderState& state) { return state.pendingCode != noPendingCode; }
+
+bool givesCode(const KeyRecord& record) {
+  return record.eventType == EventType::key && record.keyDown &&
+         (record.asciiChar != 0 || lookupKey(record).has_value());
+}
+
 int nextKeyCode(ReaderState& state, const RecordSource& source) {
-  if (state.pendingCode != noPendingCode) {
+  if (codeHeld(state)) {
     const int held = state.pendingCode & 0xFF;
     state.pendingCode = noPendingCode;
     return held;

@@ -42,6 +42,13 @@ std::optional<KeyPair> lookupKey(const KeyRecord& record);
 // The modifier state a record is looked up in: Alt before Ctrl before Shift.
 KeyState keyStateOf(std::uint32_t controlKeyState);
 
+// Whether a second code is held for the next call.
+bool codeHeld(const ReaderState& state);
+
+// Whether a record gives a code: a key-down that carries a character or a
+// pair. The reader skips every other record.
+bool givesCode(const KeyRecord& record);
+
 // One key code: the held second code if there is one, otherwise the code of
 // the next key-down record that carries a character or a pair. Records that
 // carry neither are skipped. Returns -1 when no key could be read.

@@ -30,6 +30,7 @@ constexpr int waitForever = -1;
 // the terminal raw: the stream just enters its failed state instead.
 const bool brokenPipeIgnored = std::signal(SIGPIPE, SIG_IGN) != SIG_ERR;
 
+ReaderState readerState;
 int terminalFd = -1;
 TerminalFamily family = TerminalFamily::xterm;
 // Bytes read from the terminal and not yet decoded, from `unread` on.
@@ -157,11 +158,41 @@ RecordSource terminalSource() {
   return source;
 }
 
+// Whether the bytes from `unread` on hold a whole key that gives a code,
+// behind any reports that are skipped on the way.
+bool wholeKeyReceived() {
+  std::string_view pending = std::string_view(received).substr(unread);
+  for (;;) {
+    const DecodeResult result = decodeKey(pending, family, false);
+    if (result.status == DecodeStatus::needMore) {
+      return false;
+    }
+    if (result.status == DecodeStatus::key && givesCode(result.record)) {
+      return true;
+    }
+    pending.remove_prefix(result.length);
+  }
+}
+
 }  // namespace
 
 int readKey() {
   static_cast<void>(brokenPipeIgnored);
-  static ReaderState state;
   static const RecordSource source = terminalSource();
-  return nextKeyCode(state, source);
+  return nextKeyCode(readerState, source);
+}
+
+bool keyAvailable() {
+  if (codeHeld(readerState)) {
+    return true;
+  }
+  if (readerState.consoleInput != ConsoleInput::open) {
+    return false;
+  }
+  if (wholeKeyReceived()) {
+    return true;
+  }
+  // Whatever the terminal has ready is taken in without waiting; a key cut
+  // off at the end of what has arrived counts as not there yet.
+  return readMore(0) == ReadOutcome::bytes && wholeKeyReceived();
 }

@@ -6,3 +6,12 @@
 // A key that carries no character gives two codes on two successive calls:
 // a lead code (0 or 224), then the key's code.
 int readKey();
+
+// Whether the next readKey has a code at hand, so that it returns without
+// waiting for the user: a held second code, or a key already delivered by
+// the console and not yet read (on a terminal: the bytes of a whole key that
+// gives a code, after taking in what the terminal has ready without
+// waiting). Never blocks. False before the first readKey. The run flushes
+// its rows only when this is false, so keys that arrive together have their
+// rows written together, and a row is on screen before every wait.
+bool keyAvailable();

@@ -78,14 +78,9 @@ EventType eventTypeOf(WORD windowsEventType) {
   }
 }
 
-// Reads exactly one record; the repeat count of a key record is not used.
-bool readDeviceRecord(KeyRecord& record) {
-  INPUT_RECORD input{};
-  DWORD count = 0;
-  if (ReadConsoleInputA(device.handle, &input, 1, &count) == 0 || count == 0) {
-    return false;
-  }
-  record = KeyRecord{};
+// The fields the reader uses; the repeat count of a key record is not used.
+KeyRecord keyRecordOf(const INPUT_RECORD& input) {
+  KeyRecord record;
   record.eventType = eventTypeOf(input.EventType);
   if (input.EventType == KEY_EVENT) {
     const KEY_EVENT_RECORD& key = input.Event.KeyEvent;
@@ -94,7 +89,42 @@ bool readDeviceRecord(KeyRecord& record) {
     record.scanCode = key.wVirtualScanCode;
     record.controlKeyState = key.dwControlKeyState;
   }
+  return record;
+}
+
+// Reads exactly one record.
+bool readDeviceRecord(KeyRecord& record) {
+  INPUT_RECORD input{};
+  DWORD count = 0;
+  if (ReadConsoleInputA(device.handle, &input, 1, &count) == 0 || count == 0) {
+    return false;
+  }
+  record = keyRecordOf(input);
   return true;
+}
+
+// How many pending records keyAvailable looks at; a key further back than
+// that only costs one flush more.
+constexpr DWORD peekedRecords = 64;
+
+// Whether a record that gives a code is pending. Only pending records that
+// give a code count: a key release alone would leave the next read waiting.
+bool codeRecordPending() {
+  DWORD pending = 0;
+  if (GetNumberOfConsoleInputEvents(device.handle, &pending) == 0 || pending == 0) {
+    return false;
+  }
+  INPUT_RECORD inputs[peekedRecords];
+  DWORD count = 0;
+  if (PeekConsoleInputA(device.handle, inputs, peekedRecords, &count) == 0) {
+    return false;
+  }
+  for (DWORD index = 0; index < count; ++index) {
+    if (givesCode(keyRecordOf(inputs[index]))) {
+      return true;
+    }
+  }
+  return false;
 }
 
 const RecordSource consoleSource{openDevice, enterRawMode, restoreMode, readDeviceRecord};
@@ -102,3 +132,7 @@ const RecordSource consoleSource{openDevice, enterRawMode, restoreMode, readDevi
 }  // namespace
 
 int readKey() { return nextKeyCode(readerState, consoleSource); }
+
+bool keyAvailable() {
+  return codeHeld(readerState) || (readerState.consoleInput == ConsoleInput::open && codeRecordPending());
+}

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +20,8 @@ using Clock = std::chrono::steady_clock;
 
 constexpr unsigned short terminalRows = 40;
 constexpr unsigned short terminalColumns = 100;
+// Large enough that a burst of rows is read in few calls.
+constexpr std::size_t readBufferSize = 65536;
 
 [[noreturn]] void runChild(const std::string& program, const PtyOptions& options) {
   if (!options.standardInputFile.empty()) {
@@ -51,21 +54,6 @@ long millisecondsLeft(Clock::time_point deadline) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
 }
 
-// Reads one chunk within `waitMs`; false when nothing came or the side closed.
-bool readChunk(int master, std::string& output, long waitMs) {
-  pollfd poller{master, POLLIN, 0};
-  if (poll(&poller, 1, static_cast<int>(waitMs < 0 ? 0 : waitMs)) <= 0) {
-    return false;
-  }
-  char buffer[4096];
-  const ssize_t count = read(master, buffer, sizeof buffer);
-  if (count <= 0) {
-    return false;
-  }
-  output.append(buffer, static_cast<std::size_t>(count));
-  return true;
-}
-
 }  // namespace
 
 struct termios freshTerminalSettings() {
@@ -90,8 +78,13 @@ PtyProcess startInPty(const std::string& program, const PtyOptions& options) {
   if (process.pid == 0) {
     runChild(program, options);
   }
+  if (process.pid > 0) {
+    // Not inherited by the next program started, which would keep this
+    // terminal open after the test closes it.
+    fcntl(process.master, F_SETFD, FD_CLOEXEC);
+  }
   if (process.pid > 0 && options.holdTerminal) {
-    process.heldTerminal = open(ptsname(process.master), O_RDWR | O_NOCTTY);
+    process.heldTerminal = open(ptsname(process.master), O_RDWR | O_NOCTTY | O_CLOEXEC);
   }
   return process;
 }
@@ -109,12 +102,57 @@ void sendBytes(const PtyProcess& process, std::string_view bytes) {
   }
 }
 
-std::string readUntil(const PtyProcess& process, std::string_view expectedEnd, std::chrono::milliseconds timeout) {
+bool sendBytesWhileReading(const PtyProcess& process, std::string_view bytes, std::string& output,
+                           std::chrono::milliseconds timeout) {
+  const auto deadline = Clock::now() + timeout;
+  // Non-blocking for the time being: a write takes what fits and no more.
+  const int flags = fcntl(process.master, F_GETFL);
+  fcntl(process.master, F_SETFL, flags | O_NONBLOCK);
+  bool open = true;
+  while (!bytes.empty() && open && millisecondsLeft(deadline) > 0) {
+    pollfd poller{process.master, POLLIN | POLLOUT, 0};
+    if (poll(&poller, 1, static_cast<int>(millisecondsLeft(deadline))) <= 0) {
+      continue;
+    }
+    if ((poller.revents & POLLOUT) != 0) {
+      const ssize_t count = write(process.master, bytes.data(), bytes.size());
+      if (count > 0) {
+        bytes.remove_prefix(static_cast<std::size_t>(count));
+      }
+      open = count > 0 || errno == EAGAIN || errno == EINTR;
+    }
+    if ((poller.revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+      open = readChunk(process, output, std::chrono::milliseconds(0)) && open;
+    }
+  }
+  fcntl(process.master, F_SETFL, flags);
+  return bytes.empty();
+}
+
+bool readChunk(const PtyProcess& process, std::string& output, std::chrono::milliseconds wait) {
+  pollfd poller{process.master, POLLIN, 0};
+  const auto waitMs = std::max<long long>(0, wait.count());
+  if (poll(&poller, 1, static_cast<int>(waitMs)) <= 0) {
+    return false;
+  }
+  char buffer[readBufferSize];
+  const ssize_t count = read(process.master, buffer, sizeof buffer);
+  if (count <= 0) {
+    return false;
+  }
+  output.append(buffer, static_cast<std::size_t>(count));
+  return true;
+}
+
+std::string readUntil(const PtyProcess& process, std::string_view expected, std::chrono::milliseconds timeout) {
   const auto deadline = Clock::now() + timeout;
   std::string output;
-  while (!output.ends_with(expectedEnd)) {
+  // Only the bytes that came since the last search can complete `expected`.
+  std::size_t searchFrom = 0;
+  while (output.find(expected, searchFrom) == std::string::npos) {
+    searchFrom = output.size() >= expected.size() ? output.size() - expected.size() + 1 : 0;
     const long left = millisecondsLeft(deadline);
-    if (left <= 0 || !readChunk(process.master, output, left)) {
+    if (left <= 0 || !readChunk(process, output, std::chrono::milliseconds(left))) {
       break;
     }
   }
@@ -123,7 +161,7 @@ std::string readUntil(const PtyProcess& process, std::string_view expectedEnd, s
 
 std::string readAvailable(const PtyProcess& process, std::chrono::milliseconds quietTime) {
   std::string output;
-  while (readChunk(process.master, output, quietTime.count())) {
+  while (readChunk(process, output, quietTime)) {
   }
   return output;
 }

@@ -2,10 +2,12 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The screen text the tool is expected to write, built here on its own
-// terms (printf formatting), apart from the tool's code.
+// terms (printf formatting), apart from the tool's code, and bytes made
+// readable for failure messages.
 
 inline std::string centredCell(const std::string& text) {
   const int gap = 13 - static_cast<int>(text.size());
@@ -43,6 +45,9 @@ inline std::string expectedRows(const std::vector<int>& codes) {
   return rows;
 }
 
+// The rule line under the table header as the terminal shows it.
+inline const std::string ruleLineOnScreen = std::string(55, '-') + "\r\n";
+
 // A terminal's output processing turns every line feed into CR LF.
 inline std::string asTerminalShowsIt(const std::string& text) {
   std::string shown;
@@ -51,6 +56,24 @@ inline std::string asTerminalShowsIt(const std::string& text) {
       shown += '\r';
     }
     shown += byte;
+  }
+  return shown;
+}
+
+// Shows control and high bytes as escapes, so a failing comparison shows
+// every byte.
+inline std::string visibleBytes(std::string_view bytes) {
+  static constexpr char hexDigits[] = "0123456789abcdef";
+  std::string shown;
+  for (const char byte : bytes) {
+    const auto value = static_cast<unsigned char>(byte);
+    if (value >= 0x20 && value < 0x7F && value != '\\') {
+      shown += byte;
+    } else {
+      shown += "\\x";
+      shown += hexDigits[value >> 4];
+      shown += hexDigits[value & 0x0F];
+    }
   }
   return shown;
 }

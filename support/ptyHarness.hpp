@@ -8,9 +8,11 @@
 #include <string_view>
 #include <vector>
 
-// Runs a program on a pseudo-terminal the test opens itself, as a person at
-// a terminal would: the program's controlling terminal and standard output
-// are the pty, keys are bytes written to its master side.
+// Runs a program on a pseudo-terminal of its own, as a person at a terminal
+// would: the program's controlling terminal and standard output are the
+// pty, keys are bytes written to its master side. The tests, the tools and
+// the benchmark all drive the tool through this one harness; it is the only
+// place that opens a pseudo-terminal.
 
 struct PtyProcess {
   pid_t pid = -1;
@@ -36,9 +38,20 @@ PtyProcess startInPty(const std::string& program, const PtyOptions& options = {}
 
 void sendBytes(const PtyProcess& process, std::string_view bytes);
 
-// Reads what the program writes until the output ends with `expectedEnd`,
+// Writes all of `bytes` as the terminal takes them while appending what the
+// program writes meanwhile to `output`, so that a program blocked on its full
+// output side still takes its keys. False when the time ran out first.
+bool sendBytesWhileReading(const PtyProcess& process, std::string_view bytes, std::string& output,
+                           std::chrono::milliseconds timeout);
+
+// One read of what the program wrote, after waiting up to `wait` for
+// anything, appended to `output`. False when nothing came or the program's
+// side is closed.
+bool readChunk(const PtyProcess& process, std::string& output, std::chrono::milliseconds wait);
+
+// Reads what the program writes until the output read contains `expected`,
 // the program's side closes, or the time runs out.
-std::string readUntil(const PtyProcess& process, std::string_view expectedEnd,
+std::string readUntil(const PtyProcess& process, std::string_view expected,
                       std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
 
 // Reads whatever arrives within `quietTime` of the last byte.
