@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "console/terminalDecoder.hpp"
+#include "keys/terminalDecoder.hpp"
 
 // The decoder driven as the terminal source drives it, with every answer
 // checked on the way; a broken property ends the process with a message.

@@ -12,10 +12,10 @@
 #include <string_view>
 #include <vector>
 
-#include "console/keyReader.hpp"
-#include "console/keyboardProtocol.hpp"
-#include "console/terminalDecoder.hpp"
 #include "decodeFeed.hpp"
+#include "keys/keyReader.hpp"
+#include "keys/keyboardProtocol.hpp"
+#include "keys/terminalDecoder.hpp"
 
 namespace {
 

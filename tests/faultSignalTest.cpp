@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "captureOutput.hpp"
-#include "console/keyboardProtocol.hpp"
 #include "faultHelpers.hpp"
+#include "keys/keyboardProtocol.hpp"
 #include "ptyHarness.hpp"
 #include "terminalChecks.hpp"
 #include "transcript.hpp"

@@ -1,4 +1,4 @@
-#include "console/keyReader.hpp"
+#include "keys/keyReader.hpp"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <array>
 #include <optional>
 
-#include "console/keyReader.hpp"
+#include "keys/keyReader.hpp"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "captureOutput.hpp"
-#include "console/keyboardProtocol.hpp"
+#include "keys/keyboardProtocol.hpp"
 #include "ptyHarness.hpp"
 #include "terminalChecks.hpp"
 #include "transcript.hpp"

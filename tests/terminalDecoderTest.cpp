@@ -1,4 +1,4 @@
-#include "console/terminalDecoder.hpp"
+#include "keys/terminalDecoder.hpp"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "console/keyReader.hpp"
+#include "keys/keyReader.hpp"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "console/keyReader.hpp"
+#include "keys/keyReader.hpp"
 
 namespace {
 

@@ -11,11 +11,11 @@
 #include <string>
 #include <string_view>
 
-#include "console/keyReader.hpp"
-#include "console/keyboardProtocol.hpp"
 #include "console/readKey.hpp"
-#include "console/terminalDecoder.hpp"
 #include "console/terminalSession.hpp"
+#include "keys/keyReader.hpp"
+#include "keys/keyboardProtocol.hpp"
+#include "keys/terminalDecoder.hpp"
 
 namespace {
 

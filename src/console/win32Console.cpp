@@ -7,8 +7,8 @@
 
 #include <cstdlib>
 
-#include "console/keyReader.hpp"
 #include "console/readKey.hpp"
+#include "keys/keyReader.hpp"
 
 namespace {
 

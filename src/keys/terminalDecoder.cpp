@@ -1,12 +1,12 @@
-#include "console/terminalDecoder.hpp"
+#include "keys/terminalDecoder.hpp"
 
 #include <algorithm>
 #include <optional>
 #include <vector>
 
-#include "console/keyReader.hpp"
-#include "console/keyTables.hpp"
-#include "console/terminalSequences.hpp"
+#include "keys/keyReader.hpp"
+#include "keys/keyTables.hpp"
+#include "keys/terminalSequences.hpp"
 
 // How the bytes are split into keys:
 //

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "console/keyRecord.hpp"
+#include "keys/keyRecord.hpp"
 
 // Turns the bytes a terminal sends into key event records, one key at a
 // time. Pure: it is fed bytes and never touches a terminal, so the terminal

@@ -1,4 +1,4 @@
-#include "console/keyTables.hpp"
+#include "keys/keyTables.hpp"
 
 // Each row lists lead,second for the states plain, Shift, Ctrl and Alt.
 

@@ -1,9 +1,9 @@
-#include "console/terminalSequences.hpp"
+#include "keys/terminalSequences.hpp"
 
 #include <algorithm>
 #include <array>
 
-#include "console/keyRecord.hpp"
+#include "keys/keyRecord.hpp"
 
 namespace {
 

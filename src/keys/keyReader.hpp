@@ -3,8 +3,8 @@
 #include <functional>
 #include <optional>
 
-#include "console/keyRecord.hpp"
-#include "console/keyTables.hpp"
+#include "keys/keyRecord.hpp"
+#include "keys/keyTables.hpp"
 
 // The state of the console input device: opened on the first call that needs
 // it, then kept open, or failed for good if it could not be opened.
