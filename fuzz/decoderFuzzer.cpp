@@ -12,10 +12,10 @@
 #include <string_view>
 #include <vector>
 
-#include "decodeFeed.hpp"
 #include "keys/keyReader.hpp"
 #include "keys/keyboardProtocol.hpp"
 #include "keys/terminalDecoder.hpp"
+#include "decodeFeed.hpp"
 
 namespace {
 

@@ -12,7 +12,6 @@ constexpr int cellWidth = 13;
 constexpr int ruleLength = 4 * cellWidth + 3;
 constexpr char separator = '|';
 constexpr int endKey = 32;
-constexpr int noKey = -1;
 
 // Every line ends with a line feed and a flush, so each row is on screen as
 // soon as its key has been read.

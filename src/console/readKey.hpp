@@ -6,3 +6,6 @@
 // A key that carries no character gives two codes on two successive calls:
 // a lead code (0 or 224), then the key's code.
 int readKey();
+
+// What readKey returns when no key could be read.
+constexpr int noKey = -1;

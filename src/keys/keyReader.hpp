@@ -30,17 +30,9 @@ struct RecordSource {
   std::function<bool(KeyRecord&)> readRecord;
 };
 
-// The tables' pair for a key in the modifier state of `controlKeyState`,
-// character pairs included: from EnhancedKeys when the enhanced-key flag is
-// set, else from NormalKeys by scan code. Nothing for a key with no row.
-std::optional<KeyPair> tablePairOf(std::uint16_t scanCode, std::uint32_t controlKeyState);
-
 // The pair a key without a character gives in the record's modifier state,
 // or nothing when the tables hold no pair that counts for it.
 std::optional<KeyPair> lookupKey(const KeyRecord& record);
-
-// The modifier state a record is looked up in: Alt before Ctrl before Shift.
-KeyState keyStateOf(std::uint32_t controlKeyState);
 
 // One key code: the held second code if there is one, otherwise the code of
 // the next key-down record that carries a character or a pair. Records that
