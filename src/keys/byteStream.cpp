@@ -1,6 +1,6 @@
 #include "keys/byteStream.hpp"
 
-ByteStream::ByteStream(TerminalFamily family, KeyDecoder decoder) : family(family), decoder(decoder) {}
+ByteStream::ByteStream(TerminalFamily family, KeyDecoder decoder) noexcept : family(family), decoder(decoder) {}
 
 void ByteStream::feed(std::string_view bytes) {
   // Bytes already decoded are dropped only here, so the bytes a record
@@ -17,7 +17,7 @@ StreamItem ByteStream::next(bool inputPaused) {
   if (!queuedRecords.empty()) {
     item.status = StreamStatus::key;
     item.record = queuedRecords.front();
-    queuedRecords.pop_front();
+    queuedRecords.erase(queuedRecords.begin());
     return item;
   }
   for (;;) {

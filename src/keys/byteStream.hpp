@@ -2,9 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "keys/keyRecord.hpp"
 #include "keys/terminalDecoder.hpp"
@@ -40,7 +40,7 @@ using KeyDecoder = DecodeResult (*)(std::string_view bytes, TerminalFamily famil
 
 class ByteStream {
  public:
-  explicit ByteStream(TerminalFamily family = TerminalFamily::xterm, KeyDecoder decoder = decodeKey);
+  explicit ByteStream(TerminalFamily family = TerminalFamily::xterm, KeyDecoder decoder = decodeKey) noexcept;
 
   // Appends bytes as they were read.
   void feed(std::string_view bytes);
@@ -57,11 +57,11 @@ class ByteStream {
 
   // True when next would give a record now without another byte and
   // without a pause: a record is queued, or the bytes held decode to a key.
-  bool recordReady() const;
+  [[nodiscard]] bool recordReady() const;
 
   // The bytes received and not yet used, e.g. to look for the answer to a
   // query among keys typed meanwhile.
-  std::string_view unusedBytes() const;
+  [[nodiscard]] std::string_view unusedBytes() const;
 
  private:
   TerminalFamily family;
@@ -69,7 +69,7 @@ class ByteStream {
   std::string received;
   // How many bytes at the start of `received` have been decoded.
   std::size_t consumedByteCount = 0;
-  // Records of the last decode still to be given, in order.
-  std::deque<KeyRecord> queuedRecords;
+  // Records of the last decode still to be given, in order: a few at most.
+  std::vector<KeyRecord> queuedRecords;
   bool inputEnded = false;
 };
