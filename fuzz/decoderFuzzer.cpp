@@ -86,6 +86,18 @@ bool sameKey(const StreamKey& left, const StreamKey& right) {
          one.scanCode == other.scanCode && one.controlKeyState == other.controlKeyState && left.bytes == right.bytes;
 }
 
+// Every key's bytes stand in the input in order, skipped reports between.
+void expectBytesInOrder(std::string_view input, const std::vector<StreamKey>& keys) {
+  std::size_t position = 0;
+  for (const StreamKey& key : keys) {
+    const std::size_t found = key.bytes.empty() ? position : input.find(key.bytes, position);
+    if (found == std::string_view::npos) {
+      failProperty("a key's bytes are not the next bytes of the input", input, position);
+    }
+    position = found + key.bytes.size();
+  }
+}
+
 // The keys a byte stream gives for `input` arriving in `reads`, driven as
 // the terminal source drives it: after needMore with the start of a key
 // held, a read followed by a pause lets the stream decide; otherwise the
@@ -136,15 +148,7 @@ std::vector<StreamKey> keysOfReads(std::string_view input, TerminalFamily family
     }
     stream.endInput();
   }
-  // Every key's bytes stand in the input in order, skipped reports between.
-  std::size_t position = 0;
-  for (const StreamKey& key : keys) {
-    const std::size_t found = key.bytes.empty() ? position : input.find(key.bytes, position);
-    if (found == std::string_view::npos) {
-      failProperty("a key's bytes are not the next bytes of the input", input, position);
-    }
-    position = found + key.bytes.size();
-  }
+  expectBytesInOrder(input, keys);
   return keys;
 }
 
