@@ -87,7 +87,7 @@ step "cppcheck: src/ fuzz/"
 # through find_if results, which cppcheck does not follow.
 cppcheck --enable=warning,performance,portability,style --error-exitcode=1 --inline-suppr --std=c++20 \
   --language=c++ -I src -q --suppress=useStlAlgorithm \
-  --suppress=unusedStructMember:src/console/terminalSequences.cpp src fuzz || finding "cppcheck"
+  --suppress=unusedStructMember:src/keys/terminalSequences.cpp src fuzz || finding "cppcheck"
 
 step "decoder fuzzer: ${fuzzSeconds} s"
 KEYCODES_FUZZ_BUILD_DIR="$root/fuzz" bash fuzz/runFuzzer.sh "$fuzzSeconds" || finding "decoder fuzzer"

@@ -20,9 +20,9 @@
 #include <string_view>
 #include <vector>
 
-#include "console/keyboardProtocol.hpp"
-#include "console/terminalDecoder.hpp"
-#include "console/terminalSequences.hpp"
+#include "keys/keyboardProtocol.hpp"
+#include "keys/terminalDecoder.hpp"
+#include "keys/terminalSequences.hpp"
 
 namespace {
 

@@ -1,28 +1,45 @@
-// libFuzzer target: arbitrary terminal bytes through the decoder and the
-// record logic. Beyond crashes and sanitizer reports it aborts when a
-// property breaks: progress, every byte accounted for, the same keys however
-// the bytes are split into reads, and codes only in -1..255.
+// libFuzzer target: arbitrary terminal bytes through the key byte stream,
+// the decoder and the record logic. Beyond crashes and sanitizer reports it
+// aborts when a property breaks:
+//
+// - progress: the stream gives a key, asks for bytes or ends, and never asks
+//   for more once input has paused at the end;
+// - the pause decides only the end: with input still coming the decoder
+//   answers needMore or the key it gives once input has paused;
+// - reads split anywhere, with the Escape wait passing after any of them,
+//   give the same keys, with the same bytes, as the input read in one piece
+//   per pause: each stretch between two pauses in one read, then the
+//   pause. With a pause only at the end that is the whole input in one read.
+//   (A pause inside a sequence changes its meaning, ESC then [ A is Escape,
+//   [ and A, so the pauses are the same on both sides.)
+// - recordReady agrees with what next gives without a pause;
+// - codes only in -1..255.
 //
 // Input: the first byte picks the terminal family, the rest are the bytes
 // the terminal sent.
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <deque>
+#include <string>
 #include <string_view>
 #include <vector>
 
-#include "console/keyReader.hpp"
-#include "console/keyboardProtocol.hpp"
-#include "console/terminalDecoder.hpp"
-#include "decodeFeed.hpp"
+#include "console/readKey.hpp"
+#include "keys/byteStream.hpp"
+#include "keys/keyReader.hpp"
+#include "keys/keyboardProtocol.hpp"
+#include "keys/terminalDecoder.hpp"
 
 namespace {
 
-constexpr int noKey = -1;
 constexpr int largestCode = 255;
 constexpr std::size_t familyCount = 4;
 constexpr std::size_t longestRandomChunk = 17;
+// One pause after about every fourth read.
+constexpr std::uint64_t pauseOneIn = 4;
 // An unfinished string is decoded again from its start after every byte, so
 // feeding byte by byte costs the square of the length: longer inputs are fed
 // in random chunks only.
@@ -31,7 +48,16 @@ constexpr std::uint64_t fnvOffset = 14695981039346656037ULL;
 constexpr std::uint64_t fnvPrime = 1099511628211ULL;
 // Bytes per record when the input is read as raw key records.
 constexpr std::size_t rawRecordSize = 8;
-constexpr std::size_t eventTypeCount = 5;
+constexpr std::size_t eventTypeCount = 6;
+
+[[noreturn]] void failProperty(const char* what, std::string_view bytes, std::size_t at) {
+  static_cast<void>(std::fprintf(stderr, "decoder property broken: %s (at %zu), %zu bytes:", what, at, bytes.size()));
+  for (const char byte : bytes) {
+    static_cast<void>(std::fprintf(stderr, " %02x", static_cast<unsigned>(static_cast<unsigned char>(byte))));
+  }
+  static_cast<void>(std::fprintf(stderr, "\n"));
+  std::abort();
+}
 
 std::uint64_t hashOf(std::string_view bytes) {
   std::uint64_t hash = fnvOffset;
@@ -41,56 +67,156 @@ std::uint64_t hashOf(std::string_view bytes) {
   return hash;
 }
 
-std::vector<std::size_t> byteByByte(std::size_t size) {
-  std::vector<std::size_t> ends;
-  for (std::size_t end = 1; end <= size; ++end) {
-    ends.push_back(end);
-  }
-  return ends;
+// One read of the terminal: the input up to `end`, and whether the Escape
+// wait passes after it without another byte.
+struct Read {
+  std::size_t end;
+  bool pauseAfter;
+};
+
+struct StreamKey {
+  KeyRecord record;
+  std::string bytes;
+};
+
+bool sameKey(const StreamKey& left, const StreamKey& right) {
+  const KeyRecord& one = left.record;
+  const KeyRecord& other = right.record;
+  return one.eventType == other.eventType && one.keyDown == other.keyDown && one.asciiChar == other.asciiChar &&
+         one.scanCode == other.scanCode && one.controlKeyState == other.controlKeyState && left.bytes == right.bytes;
 }
 
-// Chunks of 1 to longestRandomChunk bytes, their sizes drawn from `seed`.
-std::vector<std::size_t> randomChunks(std::size_t size, std::uint64_t seed) {
-  std::vector<std::size_t> ends;
+// Every key's bytes stand in the input in order, skipped reports between.
+void expectBytesInOrder(std::string_view input, const std::vector<StreamKey>& keys) {
+  std::size_t position = 0;
+  for (const StreamKey& key : keys) {
+    const std::size_t found = key.bytes.empty() ? position : input.find(key.bytes, position);
+    if (found == std::string_view::npos) {
+      failProperty("a key's bytes are not the next bytes of the input", input, position);
+    }
+    position = found + key.bytes.size();
+  }
+}
+
+// The keys a byte stream gives for `input` arriving in `reads`, driven as
+// the terminal source drives it: after needMore with the start of a key
+// held, a read followed by a pause lets the stream decide; otherwise the
+// next read is fed. Input always pauses after the last read, then ends.
+std::vector<StreamKey> keysOfReads(std::string_view input, TerminalFamily family, const std::vector<Read>& reads) {
+  ByteStream stream(family);
+  std::vector<StreamKey> keys;
+  std::size_t fedReads = 0;
+  std::size_t fedBytes = 0;
+  bool inputPaused = false;
+  // Each call gives a key (a byte or more), feeds a read, pauses or ends.
+  const std::size_t callLimit = 3 * (input.size() + reads.size()) + 2;
+  for (std::size_t calls = 0;; ++calls) {
+    if (calls > callLimit) {
+      failProperty("no progress: more stream calls than bytes and reads", input, fedBytes);
+    }
+    const bool ready = stream.recordReady();
+    const StreamItem item = stream.next(inputPaused);
+    if (!inputPaused && ready != (item.status == StreamStatus::key)) {
+      failProperty("recordReady disagrees with next", input, fedBytes);
+    }
+    if (item.status == StreamStatus::key) {
+      keys.push_back({item.record, std::string(item.bytes)});
+      inputPaused = false;
+      continue;
+    }
+    if (item.status == StreamStatus::endOfInput) {
+      break;
+    }
+    if (item.partialKeyHeld) {
+      if (inputPaused) {
+        failProperty("needMore although input has paused", input, fedBytes);
+      }
+      if (fedReads > 0 && reads[fedReads - 1].pauseAfter) {
+        inputPaused = true;
+        continue;
+      }
+    }
+    if (fedReads < reads.size()) {
+      const std::size_t end = reads[fedReads++].end;
+      stream.feed(input.substr(fedBytes, end - fedBytes));
+      fedBytes = end;
+      inputPaused = false;
+      continue;
+    }
+    if (item.partialKeyHeld) {
+      failProperty("the start of a key held after the last pause", input, fedBytes);
+    }
+    stream.endInput();
+  }
+  expectBytesInOrder(input, keys);
+  return keys;
+}
+
+// The same pauses, each stretch between them in one read.
+std::vector<Read> readsAtPauses(const std::vector<Read>& reads) {
+  std::vector<Read> coarse;
+  for (const Read& read : reads) {
+    if (read.pauseAfter) {
+      coarse.push_back(read);
+    }
+  }
+  return coarse;
+}
+
+std::vector<Read> byteByByte(std::size_t size) {
+  std::vector<Read> reads;
+  for (std::size_t end = 1; end <= size; ++end) {
+    reads.push_back({end, end == size});
+  }
+  return reads;
+}
+
+// Reads of 1 to longestRandomChunk bytes, their sizes and pauses drawn from
+// `seed`.
+std::vector<Read> randomReads(std::size_t size, std::uint64_t seed, bool withPauses) {
+  std::vector<Read> reads;
   std::size_t end = 0;
   while (end < size) {
     seed = seed * fnvPrime + 1;
     end += 1 + static_cast<std::size_t>((seed >> 33) % longestRandomChunk);
-    ends.push_back(end < size ? end : size);
+    const bool pause = withPauses && (seed >> 20) % pauseOneIn == 0;
+    reads.push_back({end < size ? end : size, pause || end >= size});
   }
-  return ends;
+  return reads;
 }
 
-void expectSameSteps(const std::vector<DecodedStep>& whole, const std::vector<DecodedStep>& split,
-                     std::string_view bytes, const char* how) {
-  std::size_t at = 0;
-  for (std::size_t index = 0; index < whole.size() && index < split.size(); ++index) {
-    if (!sameStep(whole[index], split[index])) {
-      failProperty(how, bytes, at);
-    }
-    at += whole[index].length;
+void expectSameKeys(std::string_view input, TerminalFamily family, const std::vector<Read>& reads, const char* how) {
+  const std::vector<StreamKey> reference = keysOfReads(input, family, readsAtPauses(reads));
+  const std::vector<StreamKey> split = keysOfReads(input, family, reads);
+  std::size_t index = 0;
+  while (index < reference.size() && index < split.size() && sameKey(reference[index], split[index])) {
+    ++index;
   }
-  if (whole.size() != split.size()) {
-    failProperty(how, bytes, at);
+  if (index != reference.size() || index != split.size()) {
+    failProperty(how, input, index);
   }
 }
 
 // Each answer of decodeKey with input still coming is needMore or the
-// answer it gives once input has paused: the pause decides only what is
-// unfinished at the end.
-void expectPauseDecidesOnlyTheEnd(std::string_view bytes, TerminalFamily family,
-                                  const std::vector<DecodedStep>& whole) {
-  std::size_t start = 0;
-  for (const DecodedStep& step : whole) {
-    const DecodeResult waiting = decodeKey(bytes.substr(start), family, false);
+// answer it gives once input has paused.
+void expectPauseDecidesOnlyTheEnd(std::string_view bytes, TerminalFamily family) {
+  for (std::size_t start = 0; start < bytes.size();) {
+    const std::string_view rest = bytes.substr(start);
+    const DecodeResult paused = decodeKey(rest, family, true);
+    const DecodeResult waiting = decodeKey(rest, family, false);
+    if (paused.length == 0 || paused.length > rest.size()) {
+      failProperty("length outside 1 to the bytes held", bytes, start);
+    }
     if (waiting.status == DecodeStatus::needMore) {
       if (waiting.length != 0) {
         failProperty("needMore with a length", bytes, start);
       }
-    } else if (!sameStep({waiting.status, waiting.length, waiting.record}, step)) {
+    } else if (!sameKey({waiting.record, std::string(rest.substr(0, waiting.length))},
+                        {paused.record, std::string(rest.substr(0, paused.length))}) ||
+               waiting.status != paused.status) {
       failProperty("input still coming gives another key than input paused", bytes, start);
     }
-    start += step.length;
+    start += paused.length;
   }
 }
 
@@ -133,12 +259,10 @@ std::vector<int> codesOf(const std::deque<KeyRecord>& records, bool opens, std::
   return codes;
 }
 
-std::deque<KeyRecord> keyRecordsOf(const std::vector<DecodedStep>& steps) {
+std::deque<KeyRecord> recordsOf(const std::vector<StreamKey>& keys) {
   std::deque<KeyRecord> records;
-  for (const DecodedStep& step : steps) {
-    if (step.status == DecodeStatus::key) {
-      records.push_back(step.record);
-    }
+  for (const StreamKey& key : keys) {
+    records.push_back(key.record);
   }
   return records;
 }
@@ -170,22 +294,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto family = static_cast<TerminalFamily>(data[0] % familyCount);
   const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
 
-  const std::vector<DecodedStep> whole = decodeInChunks(bytes, family, {bytes.size()});
-  expectPauseDecidesOnlyTheEnd(bytes, family, whole);
+  expectPauseDecidesOnlyTheEnd(bytes, family);
+  const std::vector<StreamKey> whole = keysOfReads(bytes, family, {{bytes.size(), true}});
   if (bytes.size() > 1) {
     const std::uint64_t hash = hashOf(bytes);
     if (bytes.size() <= longestByteByByteFeed) {
-      expectSameSteps(whole, decodeInChunks(bytes, family, byteByByte(bytes.size())), bytes,
-                      "fed one byte at a time, the keys differ");
+      expectSameKeys(bytes, family, byteByByte(bytes.size()), "fed one byte at a time, the keys differ");
     }
     const std::size_t splitPoint = 1 + static_cast<std::size_t>(hash % (bytes.size() - 1));
-    expectSameSteps(whole, decodeInChunks(bytes, family, {splitPoint, bytes.size()}), bytes,
-                    "split in two, the keys differ");
-    expectSameSteps(whole, decodeInChunks(bytes, family, randomChunks(bytes.size(), hash)), bytes,
-                    "fed in random chunks, the keys differ");
+    expectSameKeys(bytes, family, {{splitPoint, false}, {bytes.size(), true}}, "split in two, the keys differ");
+    expectSameKeys(bytes, family, {{splitPoint, true}, {bytes.size(), true}},
+                   "split in two with a pause, the keys differ from two reads");
+    expectSameKeys(bytes, family, randomReads(bytes.size(), hash, false), "fed in random reads, the keys differ");
+    expectSameKeys(bytes, family, randomReads(bytes.size(), hash, true),
+                   "fed in random reads with pauses, the keys differ from one read per pause");
   }
 
-  const std::deque<KeyRecord> records = keyRecordsOf(whole);
+  const std::deque<KeyRecord> records = recordsOf(whole);
   codesOf(records, true, bytes);
   if (!codesOf(records, false, bytes).empty()) {
     failProperty("codes although the input could not be opened", bytes, 0);
@@ -196,5 +321,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // bytes, and the TERM name may be anything.
   static_cast<void>(firstProtocolAnswer(bytes));
   static_cast<void>(terminalFamilyOf(bytes));
+  static_cast<void>(understandsModifyOtherKeys(bytes));
   return 0;
 }

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "captureOutput.hpp"
-#include "console/keyboardProtocol.hpp"
+#include "keys/keyboardProtocol.hpp"
 #include "fakeTerminal.hpp"
 #include "faultHelpers.hpp"
 #include "keyBurst.hpp"

@@ -13,9 +13,10 @@
 #include <vector>
 
 #include "captureOutput.hpp"
-#include "console/keyboardProtocol.hpp"
+#include "keys/keyboardProtocol.hpp"
 #include "fakeTerminal.hpp"
 #include "faultHelpers.hpp"
+#include "keys/keyboardProtocol.hpp"
 #include "ptyHarness.hpp"
 #include "terminalChecks.hpp"
 #include "transcript.hpp"

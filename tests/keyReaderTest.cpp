@@ -1,4 +1,4 @@
-#include "console/keyReader.hpp"
+#include "keys/keyReader.hpp"
 
 #include <gtest/gtest.h>
 
@@ -115,13 +115,14 @@ TEST(KeyReaderSkipping, RecordsWithoutAUsableKeyAreSkipped) {
   const KeyRecord focus{EventType::focus, true, 'f', 0, 0};
   const KeyRecord menu{EventType::menu, true, 'n', 0, 0};
   const KeyRecord bufferSize{EventType::bufferSize, true, 'b', 0, 0};
+  const KeyRecord unknown{EventType::unknown, true, 'u', 0, 0};
   const KeyRecord shiftAlone = keyWithoutCharacter(42, shiftPressed);
   const KeyRecord ctrlAlone = keyWithoutCharacter(29, leftCtrlPressed);
   const KeyRecord altAlone = keyWithoutCharacter(56, leftAltPressed);
   const KeyRecord capsLock = keyWithoutCharacter(58);
-  EXPECT_EQ(
-      codesFor({keyUp, mouse, focus, menu, bufferSize, shiftAlone, ctrlAlone, altAlone, capsLock, keyDown('a', 30)}),
-      (Codes{'a'}));
+  EXPECT_EQ(codesFor({keyUp, mouse, focus, menu, bufferSize, unknown, shiftAlone, ctrlAlone, altAlone, capsLock,
+                      keyDown('a', 30)}),
+            (Codes{'a'}));
 }
 
 TEST(KeyReaderSkipping, KeysWithoutACountingPairAreSkipped) {

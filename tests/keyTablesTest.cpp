@@ -5,8 +5,10 @@
 
 #include <array>
 #include <optional>
+#include <utility>
+#include <vector>
 
-#include "console/keyReader.hpp"
+#include "keys/keyReader.hpp"
 
 namespace {
 
@@ -99,6 +101,45 @@ TEST(EnhancedKeys, CursorBlockKeysUseLead224ExceptWithAlt) {
     EXPECT_EQ(row.pairs[shiftState].second, row.scanCode) << "scan " << row.scanCode;
     EXPECT_EQ(row.pairs[altState].lead, 0) << "scan " << row.scanCode;
     EXPECT_EQ(row.pairs[altState].second, row.scanCode + 80) << "scan " << row.scanCode;
+  }
+}
+
+struct EnhancedColumns {
+  std::uint16_t scanCode;
+  const char* key;
+  KeyPair shift;
+  KeyPair ctrl;
+};
+
+// The Shift and Ctrl columns as the keyboard documentation gives them,
+// written out rather than derived, so that a wrong table value stands out.
+TEST(EnhancedKeys, ShiftAndCtrlColumnsAreTheDocumentedPairs) {
+  // clang-format off
+  const std::vector<EnhancedColumns> documented = {
+      // scan  key              Shift       Ctrl
+      {0x1C,   "keypad Enter",  {13, 0},    {10, 0}},
+      {0x35,   "keypad slash",  {63, 0},    {0, 149}},
+      {0x47,   "Home",          {224, 71},  {224, 119}},
+      {0x48,   "Up",            {224, 72},  {224, 141}},
+      {0x49,   "Page Up",       {224, 73},  {224, 134}},
+      {0x4B,   "Left",          {224, 75},  {224, 115}},
+      {0x4D,   "Right",         {224, 77},  {224, 116}},
+      {0x4F,   "End",           {224, 79},  {224, 117}},
+      {0x50,   "Down",          {224, 80},  {224, 145}},
+      {0x51,   "Page Down",     {224, 81},  {224, 118}},
+      {0x52,   "Insert",        {224, 82},  {224, 146}},
+      {0x53,   "Delete",        {224, 83},  {224, 147}},
+  };
+  // clang-format on
+  ASSERT_EQ(documented.size(), EnhancedKeys.size());
+  for (const EnhancedColumns& row : documented) {
+    for (const auto& [flags, pair] : {std::pair{shiftPressed, row.shift}, std::pair{leftCtrlPressed, row.ctrl}}) {
+      const KeyRecord record{EventType::key, true, 0, row.scanCode, enhancedKey | flags};
+      const std::optional<KeyPair> found = lookupKey(record);
+      ASSERT_TRUE(found.has_value()) << row.key;
+      EXPECT_EQ(found->lead, pair.lead) << row.key << " flags 0x" << std::hex << flags;
+      EXPECT_EQ(found->second, pair.second) << row.key << " flags 0x" << std::hex << flags;
+    }
   }
 }
 

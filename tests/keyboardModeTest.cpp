@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "captureOutput.hpp"
-#include "console/keyboardProtocol.hpp"
+#include "keys/keyboardProtocol.hpp"
 #include "fakeTerminal.hpp"
 #include "ptyHarness.hpp"
 #include "terminalChecks.hpp"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "captureOutput.hpp"
-#include "console/keyboardProtocol.hpp"
+#include "keys/keyboardProtocol.hpp"
 #include "fakeTerminal.hpp"
 #include "ptyHarness.hpp"
 #include "terminalChecks.hpp"

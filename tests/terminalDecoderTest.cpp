@@ -1,14 +1,13 @@
-#include "console/terminalDecoder.hpp"
+#include "keys/terminalDecoder.hpp"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <deque>
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "console/keyReader.hpp"
+#include "streamReads.hpp"
 
 namespace {
 
@@ -28,35 +27,6 @@ bool sameDecoded(const Decoded& left, const Decoded& right) {
          (left.status != DecodeStatus::key || sameRecord(left.record, right.record));
 }
 
-// The bytes as a reader of failure messages wants them: ESC, printable
-// characters, hex for the rest.
-std::string showBytes(std::string_view bytes) {
-  std::string shown;
-  for (const char character : bytes) {
-    const auto byte = static_cast<unsigned char>(character);
-    if (!shown.empty()) {
-      shown += ' ';
-    }
-    if (byte == 0x1B) {
-      shown += "ESC";
-    } else if (byte > 0x20 && byte < 0x7F) {
-      shown += static_cast<char>(byte);
-    } else {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "%02X", byte);
-      shown += hex;
-    }
-  }
-  return shown;
-}
-
-std::string showRecord(const KeyRecord& record) {
-  char text[96];
-  std::snprintf(text, sizeof text, "{%s char %d scan 0x%X flags 0x%X}", record.keyDown ? "down" : "up",
-                record.asciiChar, record.scanCode, static_cast<unsigned>(record.controlKeyState));
-  return text;
-}
-
 std::string showDecoded(const std::vector<Decoded>& results) {
   std::string shown;
   for (const Decoded& result : results) {
@@ -70,90 +40,51 @@ std::string showDecoded(const std::vector<Decoded>& results) {
   return shown;
 }
 
-// Feeds `bytes` as the terminal source does when they arrive in chunks
-// ending at `chunkEnds`, without a pause between chunks: the bytes held are
-// decoded, and after needMore the next chunk is added; when none is left,
-// input has paused.
-std::vector<Decoded> feedInChunks(std::string_view bytes, TerminalFamily family,
-                                  const std::vector<std::size_t>& chunkEnds) {
-  std::vector<Decoded> results;
-  std::size_t start = 0;
-  std::size_t available = 0;
-  auto nextChunk = chunkEnds.begin();
-  while (start < bytes.size()) {
-    if (available == start && nextChunk != chunkEnds.end()) {
-      available = *nextChunk++;
-    }
-    const bool paused = nextChunk == chunkEnds.end();
-    const DecodeResult result = decodeKey(bytes.substr(start, available - start), family, paused);
-    if (result.status == DecodeStatus::needMore) {
-      if (paused || result.length != 0) {
-        ADD_FAILURE() << "needMore with input paused or a length, at " << start << " of " << showBytes(bytes);
-        break;
-      }
-      available = *nextChunk++;
-      continue;
-    }
-    if (result.length == 0 || result.length > available - start) {
-      ADD_FAILURE() << "length " << result.length << " of " << available - start << " bytes held, at " << start
-                    << " of " << showBytes(bytes);
+// Decodes `bytes` sent at once, then checks that the byte stream gives the
+// same keys, with the same bytes, when they arrive in one read, byte by
+// byte, and split in two at every boundary.
+std::vector<Decoded> decodeStream(std::string_view bytes, TerminalFamily family) {
+  std::vector<Decoded> whole;
+  std::vector<StreamKey> keys;
+  for (std::size_t start = 0; start < bytes.size();) {
+    const DecodeResult result = decodeKey(bytes.substr(start), family, true);
+    if (result.length == 0 || result.length > bytes.size() - start) {
+      ADD_FAILURE() << "length " << result.length << " at " << start << " of " << showBytes(bytes);
       break;
     }
-    results.push_back({result.status, result.length, result.record});
+    whole.push_back({result.status, result.length, result.record});
+    if (result.status == DecodeStatus::key) {
+      keys.push_back({result.record, std::string(bytes.substr(start, result.length))});
+    }
     start += result.length;
   }
-  return results;
-}
-
-// Decodes `bytes` sent at once, then checks that byte by byte and split in
-// two at every boundary they decode the same.
-std::vector<Decoded> decodeStream(std::string_view bytes, TerminalFamily family) {
-  const std::vector<Decoded> whole = feedInChunks(bytes, family, {bytes.size()});
-  std::vector<std::vector<std::size_t>> splits;
-  std::vector<std::size_t> byteByByte;
+  std::vector<std::vector<Read>> splits = {{{bytes.size(), true}}};
+  std::vector<Read> byteByByte;
   for (std::size_t end = 1; end <= bytes.size(); ++end) {
-    byteByByte.push_back(end);
+    byteByByte.push_back({end, end == bytes.size()});
     if (end < bytes.size() && bytes.size() <= 128) {
-      splits.push_back({end, bytes.size()});
+      splits.push_back({{end, false}, {bytes.size(), true}});
     }
   }
   splits.push_back(byteByByte);
-  for (const auto& chunkEnds : splits) {
-    const std::vector<Decoded> split = feedInChunks(bytes, family, chunkEnds);
-    const bool same = std::equal(whole.begin(), whole.end(), split.begin(), split.end(), sameDecoded);
-    EXPECT_TRUE(same) << showBytes(bytes) << " fed in " << chunkEnds.size() << " chunks, first ending at "
-                      << chunkEnds.front() << ":\n  whole: " << showDecoded(whole)
-                      << "\n  split: " << showDecoded(split);
+  for (const std::vector<Read>& reads : splits) {
+    const std::vector<StreamKey> split = keysOfReads(bytes, family, reads);
+    const bool same = std::equal(keys.begin(), keys.end(), split.begin(), split.end(), sameKey);
+    EXPECT_TRUE(same) << showBytes(bytes) << " fed in " << reads.size() << " reads, first ending at "
+                      << reads.front().end << ":\n  whole: " << showKeys(keys) << "\n  split: " << showKeys(split);
   }
   return whole;
 }
 
 // The codes the reader logic gives for the decoded records.
 std::vector<int> codesOf(const std::vector<Decoded>& results) {
-  std::deque<KeyRecord> records;
+  std::vector<StreamKey> keys;
   for (const Decoded& result : results) {
     if (result.status == DecodeStatus::key) {
-      records.push_back(result.record);
+      keys.push_back({result.record, {}});
     }
   }
-  RecordSource source;
-  source.open = [] { return true; };
-  source.beginRead = [] {};
-  source.endRead = [] {};
-  source.readRecord = [&](KeyRecord& record) {
-    if (records.empty()) {
-      return false;
-    }
-    record = records.front();
-    records.pop_front();
-    return true;
-  };
-  ReaderState state;
-  std::vector<int> codes;
-  for (int code = nextKeyCode(state, source); code != -1; code = nextKeyCode(state, source)) {
-    codes.push_back(code);
-  }
-  return codes;
+  return ::codesOf(keys);
 }
 
 struct CodeVector {
@@ -210,6 +141,14 @@ TEST(TerminalFamily, followsTheTermName) {
   for (const char* other : {"xterm-256color", "screen", "tmux-256color", "xterm-kitty", "vt220", "st52", "", "sun"}) {
     EXPECT_EQ(terminalFamilyOf(other), xterm) << other;
   }
+  // Only xterm itself (and the terminals that take its name) is asked for
+  // modifyOtherKeys.
+  for (const char* name : {"xterm", "xterm-256color", "xterm-kitty"}) {
+    EXPECT_TRUE(understandsModifyOtherKeys(name)) << name;
+  }
+  for (const char* name : {"screen", "tmux-256color", "rxvt-unicode", "linux", "st-256color", "", "vt220"}) {
+    EXPECT_FALSE(understandsModifyOtherKeys(name)) << name;
+  }
 }
 
 TEST(PlainBytes, areKeysWithThatCharacter) {
@@ -245,6 +184,7 @@ TEST(EscapeKey, waitsForMoreUntilInputPauses) {
 
 TEST(EscapeKey, beforeANonAsciiByteStandsAlone) {
   expectDecoded("\x1b\xc3\xa9", xterm, {key(keyRecord(27, 1, 0), 1), key(0xC3), key(0xA9)});
+  expectCodes(xterm, {{"Escape and 0x80", "\x1b\x80", {27, 128}}, {"Escape and 0xFF", "\x1b\xff", {27, 255}}});
 }
 
 TEST(AltPrefix, givesTheKeyWithAltAndNoCharacter) {
@@ -489,6 +429,8 @@ TEST(KittyKeys, carryTheCharacterOrTheKeyOfEachState) {
                          {"Shift+a", "\x1b[97;2u", {'A'}},
                          {"Ctrl+a", "\x1b[97;5u", {1}},
                          {"Alt+a", "\x1b[97;3u", {0, 30}},
+                         {"Meta+a counts as Alt", "\x1b[97;33u", {0, 30}},
+                         {"Ctrl+Meta+a counts as Alt", "\x1b[97;37u", {0, 30}},
                          {"Ctrl+Shift+i", "\x1b[105;6u", {9}},
                          {"Ctrl+2", "\x1b[50;5u", {0, 3}},
                          {"Ctrl+1 has no code", "\x1b[49;5u", {}},
@@ -543,6 +485,27 @@ TEST(KittyKeys, giveTheKeypadItsOwnKeys) {
                          {"keypad slash", "\x1b[57410u", {'/'}},
                          {"Ctrl+keypad slash", "\x1b[57410;5u", {0, 149}},
                      });
+}
+
+struct KeypadKey {
+  int number;
+  const char* name;
+  int plainCode;
+  int ctrlCode;
+};
+
+// The keypad's navigation keys (Num Lock off) have no enhanced flag: lead 0.
+TEST(KittyKeys, giveTheKeypadNavigationKeysTheirTwoCodes) {
+  const std::vector<KeypadKey> keypad = {
+      {57417, "Left", 75, 115},    {57418, "Right", 77, 116},     {57419, "Up", 72, 141},   {57420, "Down", 80, 145},
+      {57421, "Page Up", 73, 132}, {57422, "Page Down", 81, 118}, {57423, "Home", 71, 119}, {57424, "End", 79, 117},
+      {57425, "Insert", 82, 146},  {57426, "Delete", 83, 147},
+  };
+  for (const KeypadKey& keypadKey : keypad) {
+    const std::string number = std::to_string(keypadKey.number);
+    expectCodes(xterm, {{keypadKey.name, "\x1b[" + number + "u", {0, keypadKey.plainCode}},
+                        {keypadKey.name, "\x1b[" + number + ";5u", {0, keypadKey.ctrlCode}}});
+  }
 }
 
 TEST(KittyKeys, modifierAndLockKeysGiveRecordsWithoutCodes) {

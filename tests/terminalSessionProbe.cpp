@@ -9,8 +9,8 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "console/keyboardProtocol.hpp"
 #include "console/terminalSession.hpp"
+#include "keys/keyboardProtocol.hpp"
 
 namespace {
 

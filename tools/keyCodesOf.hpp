@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "console/keyTables.hpp"
+#include "keys/keyTables.hpp"
 #include "referenceKeys.hpp"
 
 // The column titles of the modifier states, in the order of KeyState.

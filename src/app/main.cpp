@@ -12,7 +12,6 @@ constexpr int cellWidth = 13;
 constexpr int ruleLength = 4 * cellWidth + 3;
 constexpr char separator = '|';
 constexpr int endKey = 32;
-constexpr int noKey = -1;
 
 // The greeting and the header lines end with a line feed and a flush.
 void endLine(std::ostream& stream) { stream << '\n' << std::flush; }

@@ -8,14 +8,14 @@
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
-#include <string>
 #include <string_view>
 
-#include "console/keyReader.hpp"
-#include "console/keyboardProtocol.hpp"
 #include "console/readKey.hpp"
-#include "console/terminalDecoder.hpp"
 #include "console/terminalSession.hpp"
+#include "keys/byteStream.hpp"
+#include "keys/keyReader.hpp"
+#include "keys/keyboardProtocol.hpp"
+#include "keys/terminalSequences.hpp"
 
 namespace {
 
@@ -32,20 +32,14 @@ const bool brokenPipeIgnored = std::signal(SIGPIPE, SIG_IGN) != SIG_ERR;
 
 ReaderState readerState;
 int terminalFd = -1;
-TerminalFamily family = TerminalFamily::xterm;
-// Bytes read from the terminal and not yet decoded, from `unread` on.
-std::string received;
-std::size_t unread = 0;
+// The bytes read from the terminal and how far they are decoded.
+ByteStream keyStream;
 
 enum class ReadOutcome : std::uint8_t { bytes, timedOut, closed };
 
 // One read of whatever the terminal has, after waiting at most `waitMs` for
-// it to have anything.
+// it to have anything, fed to the key stream.
 ReadOutcome readMore(int waitMs) {
-  if (unread > 0) {
-    received.erase(0, unread);
-    unread = 0;
-  }
   for (;;) {
     // A read that may block anyway needs no poll before it.
     pollfd poller{terminalFd, POLLIN, 0};
@@ -68,7 +62,7 @@ ReadOutcome readMore(int waitMs) {
       // End of input or an error such as EIO after a hang-up.
       return ReadOutcome::closed;
     }
-    received.append(chunk, static_cast<std::size_t>(count));
+    keyStream.feed(std::string_view(chunk, static_cast<std::size_t>(count)));
     return ReadOutcome::bytes;
   }
 }
@@ -81,8 +75,8 @@ long long monotonicMs() {
 
 // Asks the terminal whether it reports keys unambiguously and switches the
 // best reporting it has on for the run. Everything read while waiting for
-// the answer stays in `received`: keys typed meanwhile are decoded as usual
-// and the answers themselves are skipped like any other report.
+// the answer stays in the key stream: keys typed meanwhile are decoded as
+// usual and the answers themselves are skipped like any other report.
 void chooseKeyboardMode(std::string_view termName) {
   const ssize_t written = write(terminalFd, keyboardProtocolQuery.data(), keyboardProtocolQuery.size());
   ProtocolAnswer answer = ProtocolAnswer::none;
@@ -90,17 +84,21 @@ void chooseKeyboardMode(std::string_view termName) {
     const long long deadline = monotonicMs() + keyboardQueryWaitMs;
     for (long long left = keyboardQueryWaitMs; answer == ProtocolAnswer::none && left > 0;
          left = deadline - monotonicMs()) {
-      if (readMore(static_cast<int>(left)) != ReadOutcome::bytes) {
+      const ReadOutcome outcome = readMore(static_cast<int>(left));
+      if (outcome == ReadOutcome::closed) {
+        keyStream.endInput();
+      }
+      if (outcome != ReadOutcome::bytes) {
         break;
       }
-      answer = firstProtocolAnswer(received);
+      answer = firstProtocolAnswer(keyStream.unusedBytes());
     }
   }
   if (answer == ProtocolAnswer::enhanced) {
     useKeyboardMode(pushEnhancedKeys, popEnhancedKeys);
-  } else if (termName.starts_with("xterm")) {
+  } else if (understandsModifyOtherKeys(termName)) {
     // xterm reports Ctrl, Alt and Shift with every key once modifyOtherKeys
-    // is 2; terminals that only borrow its name ignore the request.
+    // is 2.
     useKeyboardMode(setModifyOtherKeys, resetModifyOtherKeys);
   }
 }
@@ -112,7 +110,7 @@ bool openSource() {
   }
   const char* termName = std::getenv("TERM");
   const std::string_view term = termName != nullptr ? termName : "";
-  family = terminalFamilyOf(term);
+  keyStream = ByteStream(terminalFamilyOf(term));
   chooseKeyboardMode(term);
   return true;
 }
@@ -121,28 +119,22 @@ bool openSource() {
 // bytes so far are not a whole key. False when the terminal has nothing more
 // to give.
 bool readRecord(KeyRecord& record) {
-  bool inputEnded = false;
+  bool inputPaused = false;
   for (;;) {
-    const std::string_view pending = std::string_view(received).substr(unread);
-    DecodeResult result = decodeKey(pending, family, inputEnded);
-    if (result.status == DecodeStatus::needMore) {
-      if (inputEnded && pending.empty()) {
-        return false;
-      }
-      const ReadOutcome outcome = readMore(pending.empty() ? waitForever : escapeWaitMs);
-      if (outcome == ReadOutcome::bytes) {
-        continue;
-      }
-      inputEnded = outcome == ReadOutcome::closed;
-      if (pending.empty()) {
-        return false;
-      }
-      result = decodeKey(pending, family, true);
-    }
-    unread += result.length;
-    if (result.status == DecodeStatus::key) {
-      record = result.record;
+    const StreamItem item = keyStream.next(inputPaused);
+    if (item.status == StreamStatus::key) {
+      record = item.record;
       return true;
+    }
+    if (item.status == StreamStatus::endOfInput) {
+      return false;
+    }
+    // The start of a key waits the Escape wait for its rest; with nothing
+    // held the read waits for the next key.
+    const ReadOutcome outcome = readMore(item.partialKeyHeld ? escapeWaitMs : waitForever);
+    inputPaused = outcome == ReadOutcome::timedOut;
+    if (outcome == ReadOutcome::closed) {
+      keyStream.endInput();
     }
   }
 }
@@ -156,22 +148,6 @@ RecordSource terminalSource() {
   source.endRead = [] {};
   source.readRecord = readRecord;
   return source;
-}
-
-// Whether the bytes from `unread` on hold a whole key that gives a code,
-// behind any reports that are skipped on the way.
-bool wholeKeyReceived() {
-  std::string_view pending = std::string_view(received).substr(unread);
-  for (;;) {
-    const DecodeResult result = decodeKey(pending, family, false);
-    if (result.status == DecodeStatus::needMore) {
-      return false;
-    }
-    if (result.status == DecodeStatus::key && givesCode(result.record)) {
-      return true;
-    }
-    pending.remove_prefix(result.length);
-  }
 }
 
 }  // namespace
@@ -189,10 +165,10 @@ bool keyAvailable() {
   if (readerState.consoleInput != ConsoleInput::open) {
     return false;
   }
-  if (wholeKeyReceived()) {
+  if (keyStream.recordReady(givesCode)) {
     return true;
   }
   // Whatever the terminal has ready is taken in without waiting; a key cut
   // off at the end of what has arrived counts as not there yet.
-  return readMore(0) == ReadOutcome::bytes && wholeKeyReceived();
+  return readMore(0) == ReadOutcome::bytes && keyStream.recordReady(givesCode);
 }

@@ -7,6 +7,9 @@
 // a lead code (0 or 224), then the key's code.
 int readKey();
 
+// What readKey returns when no key could be read.
+constexpr int noKey = -1;
+
 // Whether the next readKey has a code at hand, so that it returns without
 // waiting for the user: a held second code, or a key already delivered by
 // the console and not yet read (on a terminal: the bytes of a whole key that

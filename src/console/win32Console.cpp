@@ -7,8 +7,8 @@
 
 #include <cstdlib>
 
-#include "console/keyReader.hpp"
 #include "console/readKey.hpp"
+#include "keys/keyReader.hpp"
 
 namespace {
 
@@ -71,10 +71,11 @@ EventType eventTypeOf(WORD windowsEventType) {
     case MENU_EVENT:
       return EventType::menu;
     case WINDOW_BUFFER_SIZE_EVENT:
+      return EventType::bufferSize;
     default:
       // The console knows no other kind; an unknown one is passed on as a
       // record that carries no key, which the reader skips.
-      return EventType::bufferSize;
+      return EventType::unknown;
   }
 }
 

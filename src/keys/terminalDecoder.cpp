@@ -1,12 +1,11 @@
-#include "console/terminalDecoder.hpp"
+#include "keys/terminalDecoder.hpp"
 
 #include <algorithm>
 #include <optional>
 #include <vector>
 
-#include "console/keyReader.hpp"
-#include "console/keyTables.hpp"
-#include "console/terminalSequences.hpp"
+#include "keys/keyTables.hpp"
+#include "keys/terminalSequences.hpp"
 
 // How the bytes are split into keys:
 //
@@ -57,9 +56,6 @@ constexpr unsigned altBit = 2;
 constexpr unsigned ctrlBit = 4;
 constexpr unsigned metaBit = 8;
 constexpr unsigned kittyMetaBit = 32;
-// The lead codes of two-code keys.
-constexpr unsigned char extendedLead = 0;
-constexpr unsigned char enhancedLead = 224;
 
 bool isParameterByte(unsigned char byte) { return byte >= 0x30 && byte <= 0x3F; }
 bool isIntermediateByte(unsigned char byte) { return byte >= 0x20 && byte <= 0x2F; }
@@ -69,52 +65,60 @@ bool isStringIntroducer(unsigned char byte) {
   return byte == ']' || byte == 'P' || byte == '_' || byte == '^' || byte == 'X';
 }
 
-DecodeResult keyResult(const KeyRecord& record, std::size_t length) { return {DecodeStatus::key, length, record}; }
-DecodeResult skippedResult(std::size_t length) { return {DecodeStatus::skipped, length, KeyRecord{}}; }
-DecodeResult needMoreResult() { return {DecodeStatus::needMore, 0, KeyRecord{}}; }
+// A key as the bytes name it: the key, the modifiers held, press or
+// release. Its record is made once, when the whole key is known, so an Alt
+// prefix only adds to the modifiers.
+struct KeyEvent {
+  TerminalKey key;
+  std::uint32_t modifiers = 0;
+  bool keyDown = true;
+};
+
+// What the bytes at the start are, before the key is made a record.
+struct Decoded {
+  DecodeStatus status = DecodeStatus::needMore;
+  std::size_t length = 0;
+  KeyEvent event;
+};
+
+Decoded keyDecoded(const KeyEvent& event, std::size_t length) { return {DecodeStatus::key, length, event}; }
+Decoded skippedDecoded(std::size_t length) { return {DecodeStatus::skipped, length, KeyEvent{}}; }
+Decoded needMoreDecoded() { return {DecodeStatus::needMore, 0, KeyEvent{}}; }
 
 // ---------------------------------------------------------------- records
 
-// The character a key gives in the record's modifier state, when the tables'
-// pair for that state is a character (a pair with lead 0 or 224 is not).
-unsigned char tableCharacter(std::uint16_t scanCode, std::uint32_t controlKeyState) {
-  const KeyPair pair = tablePairOf(scanCode, controlKeyState).value_or(KeyPair{0, 0});
-  const bool isCharacter = pair.lead != extendedLead && pair.lead != enhancedLead;
-  return isCharacter ? pair.lead : 0;
-}
-
-// The record of a key pressed (or released) with `modifiers` held. It
+// The record of a key pressed (or released) with its modifiers held. It
 // carries the character the key gives in that state, as a console's record
-// does; keys that give none are left to the tables by scan code and flags.
-KeyRecord keyRecordOf(const TerminalKey& key, std::uint32_t modifiers, bool keyDown = true) {
+// does (a two-code pair of the tables is no character); keys that give none
+// are left to the tables by scan code and flags.
+KeyRecord keyRecordOf(const KeyEvent& event) {
   KeyRecord record;
-  record.keyDown = keyDown;
-  record.scanCode = key.scanCode;
-  record.controlKeyState = key.flags | modifiers;
+  record.keyDown = event.keyDown;
+  record.scanCode = event.key.scanCode;
+  record.controlKeyState = event.key.flags | event.modifiers;
   const bool anyModifier = (record.controlKeyState & (altPressed | ctrlPressed | shiftPressed)) != 0;
-  record.asciiChar = key.text != 0 && !anyModifier ? key.text : tableCharacter(record.scanCode, record.controlKeyState);
+  if (event.key.text != 0 && !anyModifier) {
+    record.asciiChar = event.key.text;
+  } else {
+    record.asciiChar = characterOf(tablePairOf(record.scanCode, record.controlKeyState).value_or(KeyPair{0, 0}));
+  }
   return record;
 }
 
-KeyRecord withAlt(const KeyRecord& record) {
-  KeyRecord altered = record;
-  altered.controlKeyState |= leftAltPressed;
-  altered.asciiChar = tableCharacter(altered.scanCode, altered.controlKeyState);
-  return altered;
+KeyEvent withAlt(KeyEvent event) {
+  event.modifiers |= leftAltPressed;
+  return event;
 }
 
-KeyRecord characterRecord(unsigned char byte) {
-  KeyRecord record;
-  record.asciiChar = byte;
-  return record;
+// A byte that is a character of its own: no key of the tables, the byte as
+// the record's character.
+KeyEvent characterEvent(unsigned char byte) { return {TerminalKey{0, 0, byte}, 0, true}; }
+
+KeyEvent byteKeyEvent(unsigned char byte, std::uint32_t modifiers = 0) {
+  return {keyOfByte(byte).value_or(TerminalKey{}), modifiers, true};
 }
 
-KeyRecord escapeKeyRecord() { return keyRecordOf(keyOfByte(escapeByte).value_or(TerminalKey{}), 0); }
-
-// The key whose bytes are ESC and `byte`: the key of that byte with Alt.
-KeyRecord altKeyRecordOf(unsigned char byte) {
-  return keyRecordOf(keyOfByte(byte).value_or(TerminalKey{}), leftAltPressed);
-}
+KeyEvent escapeKeyEvent() { return byteKeyEvent(escapeByte); }
 
 // The modifier parameter is 1 plus Shift 1, Alt 2, Ctrl 4 and Meta 8 (the
 // kitty keyboard protocol's Super); kitty's Meta 32 counts as Alt as well.
@@ -232,9 +236,8 @@ Scan scanCsi(std::string_view bytes, TerminalFamily family) {
     return isFinalByte(final) ? Scan{ScanState::complete, linuxFunctionLength}
                               : Scan{ScanState::interrupted, linuxFunctionLength - 1};
   }
-  if (first == 'M' && family != TerminalFamily::st) {
-    // An X10 mouse report: its three bytes can be any bytes. In st, CSI M
-    // is Ctrl+Delete.
+  if (first == 'M' && quirksOf(family).x10MouseReports) {
+    // An X10 mouse report: its three bytes can be any bytes.
     if (bytes.size() < x10MouseLength) {
       return {ScanState::unfinished, bytes.size()};
     }
@@ -272,7 +275,7 @@ Scan scanString(std::string_view bytes) {
 
 // CSI 27 ; m ; k ~ and CSI k ; m : event ; text u: a key named by its
 // character or key number.
-KeyRecord keyNumberRecord(const Parameters& fields, int keyNumber, int modifiers, int event) {
+KeyEvent keyNumberEvent(const Parameters& fields, int keyNumber, int modifiers, int event) {
   const std::uint32_t flags = modifierFlagsOf(modifiers);
   const bool keyDown = isKeyDownEvent(event);
   std::optional<TerminalKey> key;
@@ -289,10 +292,12 @@ KeyRecord keyNumberRecord(const Parameters& fields, int keyNumber, int modifiers
   if (!key && text > 0 && parameterAt(fields, 2, 1) == noParameter) {
     key = keyOfKeyNumber(static_cast<std::uint32_t>(text));
   }
-  return keyRecordOf(key.value_or(TerminalKey{}), flags, keyDown);
+  return {key.value_or(TerminalKey{}), flags, keyDown};
 }
 
-std::optional<KeyRecord> tildeRecord(const Parameters& fields, unsigned char final) {
+// CSI n ~ with its modifiers, xterm's modifyOtherKeys form CSI 27 ; m ; k ~,
+// and rxvt's CSI n $, CSI n ^ and CSI n @: a key named by a number.
+std::optional<KeyEvent> numberedKeyEvent(const Parameters& fields, unsigned char final) {
   const int number = parameterAt(fields, 0);
   if (final != '~') {
     // rxvt: CSI n $ is Shift, CSI n ^ Ctrl, CSI n @ Ctrl+Shift.
@@ -303,10 +308,10 @@ std::optional<KeyRecord> tildeRecord(const Parameters& fields, unsigned char fin
                                 : final == '^' ? leftCtrlPressed
                                                : leftCtrlPressed | shiftPressed;
     const auto key = keyOfTildeNumber(number);
-    return key ? std::optional{keyRecordOf(*key, flags)} : std::nullopt;
+    return key ? std::optional{KeyEvent{*key, flags, true}} : std::nullopt;
   }
   if (number == modifyOtherKeysNumber && fields.size() >= 3) {
-    return keyNumberRecord({}, parameterAt(fields, 2), parameterAt(fields, 1), noParameter);
+    return keyNumberEvent({}, parameterAt(fields, 2), parameterAt(fields, 1), noParameter);
   }
   const auto key = number >= static_cast<int>(firstFunctionalKeyNumber)
                        ? keyOfKeyNumber(static_cast<std::uint32_t>(number))
@@ -314,20 +319,20 @@ std::optional<KeyRecord> tildeRecord(const Parameters& fields, unsigned char fin
   if (!key) {
     return std::nullopt;
   }
-  return keyRecordOf(*key, modifierFlagsOf(parameterAt(fields, 1)), isKeyDownEvent(parameterAt(fields, 1, 1)));
+  return KeyEvent{*key, modifierFlagsOf(parameterAt(fields, 1)), isKeyDownEvent(parameterAt(fields, 1, 1))};
 }
 
 // CSI X, CSI 1;m X, SS3 X, SS3 m X and SS3 1;m X.
-std::optional<KeyRecord> finalRecord(const Parameters& fields, unsigned char final, SequenceForm form) {
+std::optional<KeyEvent> finalKeyEvent(const Parameters& fields, unsigned char final, SequenceForm form) {
   const auto key = keyOfFinal(final, form);
   if (!key) {
     return std::nullopt;
   }
   if (fields.empty()) {
-    return keyRecordOf(*key, 0);
+    return KeyEvent{*key};
   }
   if (form == SequenceForm::ss3 && fields.size() == 1) {
-    return keyRecordOf(*key, modifierFlagsOf(parameterAt(fields, 0)));
+    return KeyEvent{*key, modifierFlagsOf(parameterAt(fields, 0))};
   }
   // The first parameter is 1 or empty, the second holds the modifiers and
   // the event type. A cursor position report (CSI row;column R) has the
@@ -336,23 +341,23 @@ std::optional<KeyRecord> finalRecord(const Parameters& fields, unsigned char fin
   if (fields.size() > 2 || fields[0].size() != 1 || (first != 1 && first != noParameter)) {
     return std::nullopt;
   }
-  return keyRecordOf(*key, modifierFlagsOf(parameterAt(fields, 1)), isKeyDownEvent(parameterAt(fields, 1, 1)));
+  return KeyEvent{*key, modifierFlagsOf(parameterAt(fields, 1)), isKeyDownEvent(parameterAt(fields, 1, 1))};
 }
 
-std::optional<KeyRecord> csiRecord(std::string_view sequence, TerminalFamily family) {
+std::optional<KeyEvent> csiKeyEvent(std::string_view sequence, TerminalFamily family) {
   const auto first = static_cast<unsigned char>(sequence[introducerLength]);
   const auto final = static_cast<unsigned char>(sequence.back());
   if (first == '[') {
     const auto key = keyOfLinuxFunctionFinal(final);
-    return key ? std::optional{keyRecordOf(*key, 0)} : std::nullopt;
+    return key ? std::optional{KeyEvent{*key}} : std::nullopt;
   }
-  if (first == 'M' && family != TerminalFamily::st) {
+  if (first == 'M' && quirksOf(family).x10MouseReports) {
     return std::nullopt;
   }
   const std::string_view body = sequence.substr(introducerLength, sequence.size() - introducerLength - 1);
-  if (family == TerminalFamily::st) {
+  if (quirksOf(family).editingFunctionsAreKeys) {
     if (const auto key = keyOfStSequence(body, final)) {
-      return keyRecordOf(*key, 0);
+      return KeyEvent{*key};
     }
   }
   // Private parameters (mouse reports, device attributes, the kitty flags
@@ -366,45 +371,45 @@ std::optional<KeyRecord> csiRecord(std::string_view sequence, TerminalFamily fam
     case '$':
     case '^':
     case '@':
-      return tildeRecord(*fields, final);
+      return numberedKeyEvent(*fields, final);
     case 'u':
-      return keyNumberRecord(*fields, parameterAt(*fields, 0), parameterAt(*fields, 1), parameterAt(*fields, 1, 1));
+      return keyNumberEvent(*fields, parameterAt(*fields, 0), parameterAt(*fields, 1), parameterAt(*fields, 1, 1));
     default:
-      return finalRecord(*fields, final, SequenceForm::csi);
+      return finalKeyEvent(*fields, final, SequenceForm::csi);
   }
 }
 
-std::optional<KeyRecord> ss3Record(std::string_view sequence) {
+std::optional<KeyEvent> ss3KeyEvent(std::string_view sequence) {
   const auto final = static_cast<unsigned char>(sequence.back());
   const auto fields = parseParameters(sequence.substr(introducerLength, sequence.size() - introducerLength - 1));
   if (!fields) {
     return std::nullopt;
   }
-  return finalRecord(*fields, final, SequenceForm::ss3);
+  return finalKeyEvent(*fields, final, SequenceForm::ss3);
 }
 
 // The result for a CSI or SS3 sequence, or nothing when ESC and its
 // introducer are no sequence (so they are Alt and the introducer's key).
-std::optional<DecodeResult> controlSequenceResult(std::string_view bytes, Scan scan, bool inputPaused,
-                                                  const std::optional<KeyRecord>& record) {
+std::optional<Decoded> controlSequenceResult(std::string_view bytes, Scan scan, bool inputPaused,
+                                             const std::optional<KeyEvent>& event) {
   switch (scan.state) {
     case ScanState::complete:
-      return record ? keyResult(*record, scan.length) : skippedResult(scan.length);
+      return event ? keyDecoded(*event, scan.length) : skippedDecoded(scan.length);
     case ScanState::unfinished:
       if (!inputPaused) {
-        return needMoreResult();
+        return needMoreDecoded();
       }
       if (bytes.size() == introducerLength) {
         return std::nullopt;
       }
-      return skippedResult(bytes.size());
+      return skippedDecoded(bytes.size());
     case ScanState::interrupted:
       if (scan.length == introducerLength) {
         return std::nullopt;
       }
-      return skippedResult(scan.length);
+      return skippedDecoded(scan.length);
     case ScanState::tooLong:
-      return skippedResult(scan.length);
+      return skippedDecoded(scan.length);
   }
   return std::nullopt;
 }
@@ -412,26 +417,26 @@ std::optional<DecodeResult> controlSequenceResult(std::string_view bytes, Scan s
 // What ESC and the bytes after it are when they form a sequence; nothing
 // when they do not (ESC and a key, or a sequence cut short after its
 // introducer). `bytes` holds at least ESC and one more byte.
-std::optional<DecodeResult> decodeSequence(std::string_view bytes, TerminalFamily family, bool inputPaused) {
+std::optional<Decoded> decodeSequence(std::string_view bytes, TerminalFamily family, bool inputPaused) {
   const auto introducer = static_cast<unsigned char>(bytes[1]);
   if (introducer == '[') {
     const Scan scan = scanCsi(bytes, family);
-    const auto record =
-        scan.state == ScanState::complete ? csiRecord(bytes.substr(0, scan.length), family) : std::nullopt;
-    return controlSequenceResult(bytes, scan, inputPaused, record);
+    const auto event =
+        scan.state == ScanState::complete ? csiKeyEvent(bytes.substr(0, scan.length), family) : std::nullopt;
+    return controlSequenceResult(bytes, scan, inputPaused, event);
   }
   if (introducer == 'O') {
     const Scan scan = scanControlSequence(bytes, introducerLength, false);
-    const auto record = scan.state == ScanState::complete ? ss3Record(bytes.substr(0, scan.length)) : std::nullopt;
-    return controlSequenceResult(bytes, scan, inputPaused, record);
+    const auto event = scan.state == ScanState::complete ? ss3KeyEvent(bytes.substr(0, scan.length)) : std::nullopt;
+    return controlSequenceResult(bytes, scan, inputPaused, event);
   }
   if (isStringIntroducer(introducer)) {
     const Scan scan = scanString(bytes);
     if (scan.state == ScanState::complete) {
-      return skippedResult(scan.length);
+      return skippedDecoded(scan.length);
     }
     if (scan.state == ScanState::unfinished && !inputPaused) {
-      return needMoreResult();
+      return needMoreDecoded();
     }
   }
   return std::nullopt;
@@ -439,29 +444,29 @@ std::optional<DecodeResult> decodeSequence(std::string_view bytes, TerminalFamil
 
 // ESC ESC ...: the key after the first ESC, with Alt. The second ESC may
 // start a sequence (ESC ESC [ A is Alt+Up) or be the Escape key itself.
-DecodeResult decodeAltEscape(std::string_view bytes, TerminalFamily family, bool inputPaused) {
+Decoded decodeAltEscape(std::string_view bytes, TerminalFamily family, bool inputPaused) {
   const std::string_view rest = bytes.substr(1);
   constexpr std::size_t altEscapeLength = 2;
   if (rest.size() == 1) {
-    return inputPaused ? keyResult(withAlt(escapeKeyRecord()), altEscapeLength) : needMoreResult();
+    return inputPaused ? keyDecoded(withAlt(escapeKeyEvent()), altEscapeLength) : needMoreDecoded();
   }
   const auto inner = decodeSequence(rest, family, inputPaused);
   if (!inner) {
-    return keyResult(withAlt(escapeKeyRecord()), altEscapeLength);
+    return keyDecoded(withAlt(escapeKeyEvent()), altEscapeLength);
   }
   if (inner->status == DecodeStatus::key) {
-    return keyResult(withAlt(inner->record), inner->length + 1);
+    return keyDecoded(withAlt(inner->event), inner->length + 1);
   }
   if (inner->status == DecodeStatus::skipped) {
     // A report after an ESC: that ESC was the Escape key.
-    return keyResult(escapeKeyRecord(), 1);
+    return keyDecoded(escapeKeyEvent(), 1);
   }
   return *inner;
 }
 
-DecodeResult decodeEscape(std::string_view bytes, TerminalFamily family, bool inputPaused) {
+Decoded decodeEscape(std::string_view bytes, TerminalFamily family, bool inputPaused) {
   if (bytes.size() == 1) {
-    return inputPaused ? keyResult(escapeKeyRecord(), 1) : needMoreResult();
+    return inputPaused ? keyDecoded(escapeKeyEvent(), 1) : needMoreDecoded();
   }
   const auto second = static_cast<unsigned char>(bytes[1]);
   if (second == escapeByte) {
@@ -472,41 +477,37 @@ DecodeResult decodeEscape(std::string_view bytes, TerminalFamily family, bool in
   }
   if (second >= firstNonAsciiByte) {
     // No Alt form for a byte of another character: the Escape key alone.
-    return keyResult(escapeKeyRecord(), 1);
+    return keyDecoded(escapeKeyEvent(), 1);
   }
-  return keyResult(altKeyRecordOf(second), introducerLength);
+  // The key of that byte with Alt.
+  return keyDecoded(byteKeyEvent(second, leftAltPressed), introducerLength);
 }
 
-bool startsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
-
-}  // namespace
-
-TerminalFamily terminalFamilyOf(std::string_view termName) {
-  if (startsWith(termName, "rxvt")) {
-    return TerminalFamily::rxvt;
-  }
-  if (startsWith(termName, "linux")) {
-    return TerminalFamily::linuxConsole;
-  }
-  // st and Debian's name for it, stterm; not st52 and the like.
-  if (termName == "st" || startsWith(termName, "st-") || termName == "stterm" || startsWith(termName, "stterm-")) {
-    return TerminalFamily::st;
-  }
-  return TerminalFamily::xterm;
-}
-
-DecodeResult decodeKey(std::string_view bytes, TerminalFamily family, bool inputPaused) {
+Decoded decodeFirstKey(std::string_view bytes, TerminalFamily family, bool inputPaused) {
   if (bytes.empty()) {
-    return needMoreResult();
+    return needMoreDecoded();
   }
   const auto first = static_cast<unsigned char>(bytes[0]);
   if (first == nulByte || first == deleteKeyByte) {
     // NUL is Ctrl+2. DEL is what terminals send for Backspace, which a
     // console reports as 8 (and Ctrl+Backspace as 127).
-    return keyResult(keyRecordOf(keyOfByte(first).value_or(TerminalKey{}), 0), 1);
+    return keyDecoded(byteKeyEvent(first), 1);
   }
   if (first != escapeByte) {
-    return keyResult(characterRecord(first), 1);
+    return keyDecoded(characterEvent(first), 1);
   }
   return decodeEscape(bytes, family, inputPaused);
+}
+
+}  // namespace
+
+DecodeResult decodeKey(std::string_view bytes, TerminalFamily family, bool inputPaused) {
+  const Decoded decoded = decodeFirstKey(bytes, family, inputPaused);
+  DecodeResult result;
+  result.status = decoded.status;
+  result.length = decoded.length;
+  if (decoded.status == DecodeStatus::key) {
+    result.record = keyRecordOf(decoded.event);
+  }
+  return result;
 }

@@ -1,4 +1,8 @@
-#include "console/keyTables.hpp"
+#include "keys/keyTables.hpp"
+
+#include <algorithm>
+
+#include "keys/keyRecord.hpp"
 
 // Each row lists lead,second for the states plain, Shift, Ctrl and Alt.
 
@@ -112,3 +116,38 @@ const std::array<KeyPairs, 89> NormalKeys{{
     {{{224, 134}, {224, 136}, {224, 138}, {224, 140}}},  // 88    F12
 }};
 // clang-format on
+
+KeyState keyStateOf(std::uint32_t controlKeyState) {
+  if ((controlKeyState & altPressed) != 0) {
+    return altState;
+  }
+  if ((controlKeyState & ctrlPressed) != 0) {
+    return ctrlState;
+  }
+  if ((controlKeyState & shiftPressed) != 0) {
+    return shiftState;
+  }
+  return plainState;
+}
+
+std::optional<KeyPair> tablePairOf(std::uint16_t scanCode, std::uint32_t controlKeyState) {
+  const KeyState state = keyStateOf(controlKeyState);
+  if ((controlKeyState & enhancedKey) != 0) {
+    const auto* row = std::find_if(EnhancedKeys.begin(), EnhancedKeys.end(),
+                                   [&](const EnhancedKeyRow& candidate) { return candidate.scanCode == scanCode; });
+    if (row == EnhancedKeys.end()) {
+      return std::nullopt;
+    }
+    return row->pairs[state];
+  }
+  if (scanCode >= NormalKeys.size()) {
+    return std::nullopt;
+  }
+  return NormalKeys[scanCode][state];
+}
+
+bool isLeadCode(unsigned char code) { return code == 0 || code == 224; }
+
+bool isCharacterPair(KeyPair pair) { return !isLeadCode(pair.lead) || pair.second == 0; }
+
+unsigned char characterOf(KeyPair pair) { return isCharacterPair(pair) ? pair.lead : 0; }

@@ -1,4 +1,4 @@
-#include "console/keyboardProtocol.hpp"
+#include "keys/keyboardProtocol.hpp"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <functional>
 #include <optional>
 
-#include "console/keyRecord.hpp"
-#include "console/keyTables.hpp"
+#include "keys/keyRecord.hpp"
+#include "keys/keyTables.hpp"
 
 // The state of the console input device: opened on the first call that needs
 // it, then kept open, or failed for good if it could not be opened.
@@ -30,17 +30,9 @@ struct RecordSource {
   std::function<bool(KeyRecord&)> readRecord;
 };
 
-// The tables' pair for a key in the modifier state of `controlKeyState`,
-// character pairs included: from EnhancedKeys when the enhanced-key flag is
-// set, else from NormalKeys by scan code. Nothing for a key with no row.
-std::optional<KeyPair> tablePairOf(std::uint16_t scanCode, std::uint32_t controlKeyState);
-
 // The pair a key without a character gives in the record's modifier state,
 // or nothing when the tables hold no pair that counts for it.
 std::optional<KeyPair> lookupKey(const KeyRecord& record);
-
-// The modifier state a record is looked up in: Alt before Ctrl before Shift.
-KeyState keyStateOf(std::uint32_t controlKeyState);
 
 // Whether a second code is held for the next call.
 bool codeHeld(const ReaderState& state);

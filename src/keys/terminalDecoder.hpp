@@ -3,18 +3,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
-#include "console/keyRecord.hpp"
+#include "keys/keyRecord.hpp"
+#include "keys/terminalSequences.hpp"
 
 // Turns the bytes a terminal sends into key event records, one key at a
 // time. Pure: it is fed bytes and never touches a terminal, so the terminal
 // source decides when to wait for more.
-
-// Terminal families that send different keys with the same bytes. The
-// terminal's TERM name picks one.
-enum class TerminalFamily : std::uint8_t { xterm, rxvt, linuxConsole, st };
-
-TerminalFamily terminalFamilyOf(std::string_view termName);
 
 enum class DecodeStatus : std::uint8_t {
   key,       // `record` holds a key; `length` bytes were used
@@ -26,6 +22,10 @@ struct DecodeResult {
   DecodeStatus status = DecodeStatus::needMore;
   std::size_t length = 0;
   KeyRecord record;
+  // Further records the same bytes give, in order after `record`: room for
+  // a key whose character takes several bytes in the input code page, one
+  // record per byte. Empty for every form decoded so far.
+  std::vector<KeyRecord> moreRecords;
 };
 
 // Decodes the first key at the start of `bytes`. `inputPaused` says that no

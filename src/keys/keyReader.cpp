@@ -1,13 +1,10 @@
-#include "console/keyReader.hpp"
+#include "keys/keyReader.hpp"
 
-#include <algorithm>
+#include "console/readKey.hpp"
 
 namespace {
 
 constexpr int noPendingCode = -1;
-constexpr int noKey = -1;
-
-bool isExtendedLead(unsigned char lead) { return lead == 0 || lead == 224; }
 
 // Reads records until one gives a code. Returns noKey when the source has
 // nothing more to give.
@@ -30,35 +27,6 @@ int readCodeFromRecords(ReaderState& state, const RecordSource& source) {
 
 }  // namespace
 
-KeyState keyStateOf(std::uint32_t controlKeyState) {
-  if ((controlKeyState & altPressed) != 0) {
-    return altState;
-  }
-  if ((controlKeyState & ctrlPressed) != 0) {
-    return ctrlState;
-  }
-  if ((controlKeyState & shiftPressed) != 0) {
-    return shiftState;
-  }
-  return plainState;
-}
-
-std::optional<KeyPair> tablePairOf(std::uint16_t scanCode, std::uint32_t controlKeyState) {
-  const KeyState state = keyStateOf(controlKeyState);
-  if ((controlKeyState & enhancedKey) != 0) {
-    const auto* row = std::find_if(EnhancedKeys.begin(), EnhancedKeys.end(),
-                                   [&](const EnhancedKeyRow& candidate) { return candidate.scanCode == scanCode; });
-    if (row == EnhancedKeys.end()) {
-      return std::nullopt;
-    }
-    return row->pairs[state];
-  }
-  if (scanCode >= NormalKeys.size()) {
-    return std::nullopt;
-  }
-  return NormalKeys[scanCode][state];
-}
-
 std::optional<KeyPair> lookupKey(const KeyRecord& record) {
   const auto pair = tablePairOf(record.scanCode, record.controlKeyState);
   if (!pair) {
@@ -67,7 +35,7 @@ std::optional<KeyPair> lookupKey(const KeyRecord& record) {
   // An enhanced row's pair is used as it stands; a normal row's pair counts
   // only as a real two-code pair, never as a character pair.
   const bool enhanced = (record.controlKeyState & enhancedKey) != 0;
-  if (!enhanced && (!isExtendedLead(pair->lead) || pair->second == 0)) {
+  if (!enhanced && isCharacterPair(*pair)) {
     return std::nullopt;
   }
   return pair;

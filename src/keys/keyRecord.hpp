@@ -5,7 +5,9 @@
 // One input event as a console delivers it. The Win32 source copies these
 // fields from the console's input records; the terminal source builds them
 // from the bytes a terminal sends. The flag values are the console's own.
-enum class EventType : std::uint8_t { key, mouse, focus, menu, bufferSize };
+// `unknown` stands for an event type the console does not document; such a
+// record carries no key.
+enum class EventType : std::uint8_t { key, mouse, focus, menu, bufferSize, unknown };
 
 struct KeyRecord {
   EventType eventType = EventType::key;

@@ -1,9 +1,9 @@
-#include "console/terminalSequences.hpp"
+#include "keys/terminalSequences.hpp"
 
 #include <algorithm>
 #include <array>
 
-#include "console/keyRecord.hpp"
+#include "keys/keyRecord.hpp"
 
 namespace {
 
@@ -245,6 +245,54 @@ constexpr auto stSequences = std::to_array<StSequence>({
 });
 // clang-format on
 
+// The terminals, by the TERM name they set: which family reads their
+// bytes, and whether they take modifyOtherKeys. The first row that matches
+// counts; a name no row matches is the xterm family without
+// modifyOtherKeys (screen, tmux and others that borrow xterm's keys).
+struct TerminalName {
+  std::string_view name;
+  // The name is the start of longer names (rxvt-unicode-256color), or
+  // the whole name.
+  bool isPrefix;
+  TerminalFamily family;
+  bool modifyOtherKeys;
+};
+
+// clang-format off
+constexpr auto terminalNames = std::to_array<TerminalName>({
+    // name       prefix  family                        modifyOtherKeys
+    {"xterm",     true,   TerminalFamily::xterm,        true},   // xterm; others borrowing the name ignore it
+    {"rxvt",      true,   TerminalFamily::rxvt,         false},  // rxvt, urxvt
+    {"linux",     true,   TerminalFamily::linuxConsole, false},  // the Linux console
+    {"st",        false,  TerminalFamily::st,           false},  // st; not st52 and the like
+    {"st-",       true,   TerminalFamily::st,           false},
+    {"stterm",    false,  TerminalFamily::st,           false},  // Debian's name for st
+    {"stterm-",   true,   TerminalFamily::st,           false},
+});
+
+struct FamilyRow {
+  TerminalFamily family;
+  FamilyQuirks quirks;
+};
+
+// Families whose quirks differ from the defaults (the xterm family's): the
+// Linux console's CSI [ A to E and rxvt's CSI n $, ^ and @ are read in
+// every family, as no other family sends those bytes for another key.
+constexpr auto familyRows = std::to_array<FamilyRow>({
+    // family             X10 mouse  editing functions
+    {TerminalFamily::st,  {false,    true}},
+});
+// clang-format on
+
+constexpr FamilyQuirks defaultQuirks{};
+
+const TerminalName* terminalNameOf(std::string_view termName) {
+  const auto* row = std::find_if(terminalNames.begin(), terminalNames.end(), [&](const TerminalName& candidate) {
+    return candidate.isPrefix ? termName.starts_with(candidate.name) : termName == candidate.name;
+  });
+  return row == terminalNames.end() ? nullptr : row;
+}
+
 // The kitty keyboard protocol's key numbers that are no printable
 // character: the C0 keys and the functional keys of the private use area.
 // clang-format off
@@ -396,4 +444,20 @@ std::optional<TerminalKey> keyOfKeyNumber(std::uint32_t number) {
     return TerminalKey{};
   }
   return std::nullopt;
+}
+
+TerminalFamily terminalFamilyOf(std::string_view termName) {
+  const TerminalName* row = terminalNameOf(termName);
+  return row != nullptr ? row->family : TerminalFamily::xterm;
+}
+
+bool understandsModifyOtherKeys(std::string_view termName) {
+  const TerminalName* row = terminalNameOf(termName);
+  return row != nullptr && row->modifyOtherKeys;
+}
+
+const FamilyQuirks& quirksOf(TerminalFamily family) {
+  const auto* row = std::find_if(familyRows.begin(), familyRows.end(),
+                                 [&](const FamilyRow& candidate) { return candidate.family == family; });
+  return row == familyRows.end() ? defaultQuirks : row->quirks;
 }

@@ -8,6 +8,28 @@
 // a US PC keyboard each one is, as data. The decoder finds the sequences; this
 // says which key they are.
 
+// Terminal families that send different keys with the same bytes. The
+// terminal's TERM name picks one; a name no row knows is the xterm family.
+enum class TerminalFamily : std::uint8_t { xterm, rxvt, linuxConsole, st };
+
+TerminalFamily terminalFamilyOf(std::string_view termName);
+
+// Whether the terminal named so takes xterm's modifyOtherKeys request.
+bool understandsModifyOtherKeys(std::string_view termName);
+
+// Where a family reads the same bytes as another key than the others do.
+struct FamilyQuirks {
+  // CSI M and three bytes are an X10 mouse report; st sends CSI M alone for
+  // Ctrl+Delete.
+  bool x10MouseReports = true;
+  // st sends the editing functions of its editing keys (CSI 4 h to insert,
+  // CSI P to delete a character ...) while the keypad is not in
+  // application mode: they are keys there, reports elsewhere.
+  bool editingFunctionsAreKeys = false;
+};
+
+const FamilyQuirks& quirksOf(TerminalFamily family);
+
 // A PC key as a key record describes it.
 struct TerminalKey {
   // Scan code set 1; 0 for a key the console tables do not know.

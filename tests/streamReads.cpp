@@ -1,0 +1,138 @@
+#include "streamReads.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <deque>
+
+#include "console/readKey.hpp"
+#include "keys/keyReader.hpp"
+
+bool sameKey(const StreamKey& left, const StreamKey& right) {
+  const KeyRecord& one = left.record;
+  const KeyRecord& other = right.record;
+  return one.eventType == other.eventType && one.keyDown == other.keyDown && one.asciiChar == other.asciiChar &&
+         one.scanCode == other.scanCode && one.controlKeyState == other.controlKeyState && left.bytes == right.bytes;
+}
+
+std::string showBytes(std::string_view bytes) {
+  std::string shown;
+  for (const char character : bytes) {
+    const auto byte = static_cast<unsigned char>(character);
+    if (!shown.empty()) {
+      shown += ' ';
+    }
+    if (byte == 0x1B) {
+      shown += "ESC";
+    } else if (byte > 0x20 && byte < 0x7F) {
+      shown += static_cast<char>(byte);
+    } else {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "%02X", byte);
+      shown += hex;
+    }
+  }
+  return shown;
+}
+
+std::string showRecord(const KeyRecord& record) {
+  char text[96];
+  std::snprintf(text, sizeof text, "{%s char %d scan 0x%X flags 0x%X}", record.keyDown ? "down" : "up",
+                record.asciiChar, record.scanCode, static_cast<unsigned>(record.controlKeyState));
+  return text;
+}
+
+std::string showKeys(const std::vector<StreamKey>& keys) {
+  std::string shown;
+  for (const StreamKey& key : keys) {
+    shown += showRecord(key.record) + " from [" + showBytes(key.bytes) + "]; ";
+  }
+  return shown;
+}
+
+std::vector<StreamKey> keysOfReads(std::string_view input, TerminalFamily family, const std::vector<Read>& reads) {
+  ByteStream stream(family);
+  std::vector<StreamKey> keys;
+  std::size_t fedReads = 0;
+  std::size_t fedBytes = 0;
+  bool inputPaused = false;
+  const std::size_t callLimit = 3 * (input.size() + reads.size()) + 2;
+  for (std::size_t calls = 0; calls <= callLimit; ++calls) {
+    const bool ready = stream.recordReady();
+    const StreamItem item = stream.next(inputPaused);
+    if (!inputPaused) {
+      EXPECT_EQ(ready, item.status == StreamStatus::key) << "recordReady at " << fedBytes << " of " << showBytes(input);
+    }
+    if (item.status == StreamStatus::key) {
+      keys.push_back({item.record, std::string(item.bytes)});
+      inputPaused = false;
+      continue;
+    }
+    if (item.status == StreamStatus::endOfInput) {
+      return keys;
+    }
+    if (item.partialKeyHeld) {
+      if (inputPaused) {
+        ADD_FAILURE() << "needMore after a pause, at " << fedBytes << " of " << showBytes(input);
+        return keys;
+      }
+      if (fedReads > 0 && reads[fedReads - 1].pauseAfter) {
+        inputPaused = true;
+        continue;
+      }
+    }
+    if (fedReads < reads.size()) {
+      const std::size_t end = reads[fedReads++].end;
+      stream.feed(input.substr(fedBytes, end - fedBytes));
+      fedBytes = end;
+      inputPaused = false;
+      continue;
+    }
+    EXPECT_FALSE(item.partialKeyHeld) << "the start of a key held after the last pause: " << showBytes(input);
+    stream.endInput();
+  }
+  ADD_FAILURE() << "no progress after " << callLimit << " calls: " << showBytes(input);
+  return keys;
+}
+
+std::vector<std::vector<Read>> everySplit(std::string_view input, const std::vector<std::size_t>& pausesAt) {
+  std::vector<std::vector<Read>> splits;
+  const std::size_t gaps = input.empty() ? 0 : input.size() - 1;
+  for (std::size_t mask = 0; mask < (std::size_t{1} << gaps); ++mask) {
+    std::vector<Read> reads;
+    for (std::size_t end = 1; end <= input.size(); ++end) {
+      const bool pause = end == input.size() || std::ranges::find(pausesAt, end) != pausesAt.end();
+      if (pause || (mask & (std::size_t{1} << (end - 1))) != 0) {
+        reads.push_back({end, pause});
+      }
+    }
+    splits.push_back(reads);
+  }
+  return splits;
+}
+
+std::vector<int> codesOf(const std::vector<StreamKey>& keys) {
+  std::deque<KeyRecord> records;
+  for (const StreamKey& key : keys) {
+    records.push_back(key.record);
+  }
+  RecordSource source;
+  source.open = [] { return true; };
+  source.beginRead = [] {};
+  source.endRead = [] {};
+  source.readRecord = [&](KeyRecord& record) {
+    if (records.empty()) {
+      return false;
+    }
+    record = records.front();
+    records.pop_front();
+    return true;
+  };
+  ReaderState state;
+  std::vector<int> codes;
+  for (int code = nextKeyCode(state, source); code != noKey; code = nextKeyCode(state, source)) {
+    codes.push_back(code);
+  }
+  return codes;
+}

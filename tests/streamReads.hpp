@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "keys/byteStream.hpp"
+
+// Bytes fed to the key byte stream as the terminal source feeds it, in
+// reads chosen by the test, for tests that check what a split or a pause
+// changes.
+
+// One read: the input up to `end`, and whether the Escape wait passes after
+// it without another byte.
+struct Read {
+  std::size_t end;
+  bool pauseAfter;
+};
+
+struct StreamKey {
+  KeyRecord record;
+  std::string bytes;
+};
+
+bool sameKey(const StreamKey& left, const StreamKey& right);
+
+// ESC, printable characters as they are, hex for the rest.
+std::string showBytes(std::string_view bytes);
+std::string showRecord(const KeyRecord& record);
+std::string showKeys(const std::vector<StreamKey>& keys);
+
+// The keys the stream gives for `input` arriving in `reads`: after needMore
+// with the start of a key held, a read followed by a pause lets the stream
+// decide; otherwise the next read is fed. Input pauses after the last read,
+// then ends. A broken stream answer is a test failure.
+std::vector<StreamKey> keysOfReads(std::string_view input, TerminalFamily family, const std::vector<Read>& reads);
+
+// Every way to split `input` into reads, with pauses after the reads that
+// end at `pausesAt` and after the last. Inputs of up to 12 bytes.
+std::vector<std::vector<Read>> everySplit(std::string_view input, const std::vector<std::size_t>& pausesAt = {});
+
+// The codes the record logic gives for the keys, as readKey gives them.
+std::vector<int> codesOf(const std::vector<StreamKey>& keys);
