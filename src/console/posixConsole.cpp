@@ -1,14 +1,20 @@
 // The key reader on a POSIX terminal: bytes from /dev/tty, decoded into key
 // records, fed to the same record logic as the Windows console.
 
+#include <langinfo.h>
 #include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <clocale>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <utility>
 
 #include "console/readKey.hpp"
 #include "console/terminalSession.hpp"
@@ -34,6 +40,10 @@ ReaderState readerState;
 int terminalFd = -1;
 // The bytes read from the terminal and how far they are decoded.
 ByteStream keyStream;
+// What made the record read last, and what made the key whose first code
+// readKey returned last.
+std::optional<KeyDetails> lastRecordDetails;
+std::optional<KeyDetails> lastReturnedDetails;
 
 enum class ReadOutcome : std::uint8_t { bytes, timedOut, closed };
 
@@ -115,6 +125,26 @@ bool openSource() {
   return true;
 }
 
+// Keeps what made a record, copied, as the next feed drops the bytes. Only
+// the first record of a key carries its bytes; the others have no details
+// of their own.
+void keepDetails(const StreamItem& item) {
+  if (item.bytes.empty()) {
+    lastRecordDetails.reset();
+    return;
+  }
+  KeyDetails details{item.record, {}, std::string(item.bytes)};
+  if (item.record.asciiChar != 0) {
+    details.characters += static_cast<char>(item.record.asciiChar);
+  }
+  for (const KeyRecord& following : keyStream.followingRecords()) {
+    if (following.asciiChar != 0) {
+      details.characters += static_cast<char>(following.asciiChar);
+    }
+  }
+  lastRecordDetails = std::move(details);
+}
+
 // The next key record: decodes what has been received, reading more when the
 // bytes so far are not a whole key. False when the terminal has nothing more
 // to give.
@@ -124,6 +154,7 @@ bool readRecord(KeyRecord& record) {
     const StreamItem item = keyStream.next(inputPaused);
     if (item.status == StreamStatus::key) {
       record = item.record;
+      keepDetails(item);
       return true;
     }
     if (item.status == StreamStatus::endOfInput) {
@@ -155,7 +186,24 @@ RecordSource terminalSource() {
 int readKey() {
   static_cast<void>(brokenPipeIgnored);
   static const RecordSource source = terminalSource();
-  return nextKeyCode(readerState, source);
+  // A held second code reads no record: it has no details of its own.
+  const bool secondCode = codeHeld(readerState);
+  lastRecordDetails.reset();
+  const int code = nextKeyCode(readerState, source);
+  lastReturnedDetails = secondCode || code == noKey ? std::nullopt : lastRecordDetails;
+  return code;
+}
+
+std::optional<KeyDetails> lastKeyDetails() { return lastReturnedDetails; }
+
+bool outputTakesUtf8() {
+  static const bool utf8 = [] {
+    if (std::setlocale(LC_CTYPE, "") == nullptr) {
+      return false;
+    }
+    return std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+  }();
+  return utf8;
 }
 
 bool keyAvailable() {
