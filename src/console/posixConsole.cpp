@@ -14,7 +14,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 
 #include "console/readKey.hpp"
 #include "console/terminalSession.hpp"
@@ -133,16 +132,7 @@ void keepDetails(const StreamItem& item) {
     lastRecordDetails.reset();
     return;
   }
-  KeyDetails details{item.record, {}, std::string(item.bytes)};
-  if (item.record.asciiChar != 0) {
-    details.characters += static_cast<char>(item.record.asciiChar);
-  }
-  for (const KeyRecord& following : keyStream.followingRecords()) {
-    if (following.asciiChar != 0) {
-      details.characters += static_cast<char>(following.asciiChar);
-    }
-  }
-  lastRecordDetails = std::move(details);
+  lastRecordDetails = terminalKeyDetails(item.record, keyStream.followingRecords(), item.bytes);
 }
 
 // The next key record: decodes what has been received, reading more when the

@@ -148,6 +148,19 @@ std::string modifierPrefix(std::uint32_t controlKeyState) {
 
 }  // namespace
 
+KeyDetails terminalKeyDetails(const KeyRecord& first, std::span<const KeyRecord> following, std::string_view bytes) {
+  KeyDetails details{first, {}, std::string(bytes)};
+  if (first.asciiChar != 0) {
+    details.characters += static_cast<char>(first.asciiChar);
+  }
+  for (const KeyRecord& record : following) {
+    if (record.asciiChar != 0) {
+      details.characters += static_cast<char>(record.asciiChar);
+    }
+  }
+  return details;
+}
+
 std::string keyNameText(const KeyDetails& details, bool utf8Output) {
   const KeyRecord& record = details.record;
   std::string characters = details.characters;

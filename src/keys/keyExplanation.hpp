@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,10 @@ struct KeyDetails {
   // delivers records instead of bytes.
   std::optional<std::string> bytes;
 };
+
+// The details of a key a terminal sent: its first record, the records that
+// follow it from the same bytes, and those bytes.
+KeyDetails terminalKeyDetails(const KeyRecord& first, std::span<const KeyRecord> following, std::string_view bytes);
 
 // The key's name: the modifiers in the order Ctrl, Alt, Shift and the key
 // as on a US PC keyboard, joined with '+' ("Ctrl+Up", "Shift+A", "Keypad
