@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "captureOutput.hpp"
-#include "keys/keyboardProtocol.hpp"
 #include "fakeTerminal.hpp"
+#include "keys/keyboardProtocol.hpp"
 #include "ptyHarness.hpp"
 #include "terminalChecks.hpp"
 #include "transcript.hpp"
@@ -32,10 +32,10 @@ struct Session {
 
 // Starts the tool, waits for the rule line, presses `keys`, reads the table
 // up to the closing prompt, presses one more key and waits for the end.
-Session runWithKeys(const std::string& keys, const std::string& finalKey = "x") {
+Session runWithKeys(const std::string& keys, const std::string& finalKey = "x", const PtyOptions& options = {}) {
   Session session;
   const struct termios before = freshTerminalSettings();
-  PtyProcess process = startInPty(keycodes);
+  PtyProcess process = startInPty(keycodes, options);
   // Opening its terminal after the rule line, the tool asks what the
   // keyboard can report; this terminal answers only the device attributes,
   // as a legacy one does.
@@ -108,6 +108,40 @@ TEST(RunSequence, EveryTableLineIsFiftyFiveColumnsWide) {
     ++lines;
   }
   EXPECT_EQ(lines, 6) << "header, rule and four rows";
+}
+
+// ------------------------------------------------------------ --explain
+
+// a, F1, Ctrl+Up, ä and the space in one burst, so their rows are written
+// together: each annotation must still end its own row's line.
+const std::string explainedKeys = "a\x1bOP\x1b[1;5A\xc3\xa4 ";
+const std::vector<int> explainedCodes = {97, 0, 59, 224, 141, 0xC3, 0xA4, 32};
+
+TEST(Explain, AnnotatesTheFirstRowOfEachKeyWithItsNameAndBytes) {
+  PtyOptions options;
+  options.arguments = {"--explain"};
+  options.environment = {"LC_ALL=C.UTF-8"};
+  const Session session = runWithKeys(explainedKeys, "x", options);
+  // The rows of the later codes of a key stand unannotated.
+  const std::string annotations[] = {
+      R"(  A  "a")", R"(  F1  "\eOP")", "", R"(  Ctrl+Up  "\e[1;5A")", "", R"(  ä  "\xc3\xa4")", "", R"(  Space  " ")"};
+  std::string rows;
+  for (std::size_t index = 0; index < explainedCodes.size(); ++index) {
+    std::string row = expectedRow(explainedCodes[index]);
+    row.insert(row.size() - 1, annotations[index]);
+    rows += row;
+  }
+  const std::string expected = asTerminalShowsIt(expectedGreeting()) + std::string(keyboardProtocolQuery) +
+                               asTerminalShowsIt(rows) + closingPrompt;
+  EXPECT_EQ(session.output, expected) << "got:      " << visibleBytes(session.output)
+                                      << "\nexpected: " << visibleBytes(expected);
+  EXPECT_TRUE(session.settingsRestored) << session.settingsAfter;
+}
+
+TEST(Explain, WithoutTheOptionTheSameKeysGiveTheTableAsBefore) {
+  PtyOptions options;
+  options.environment = {"LC_ALL=C.UTF-8"};
+  expectScreen(runWithKeys(explainedKeys, "x", options), explainedCodes);
 }
 
 // ------------------------------------------------------- row flushing
