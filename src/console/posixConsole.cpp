@@ -176,11 +176,10 @@ RecordSource terminalSource() {
 int readKey() {
   static_cast<void>(brokenPipeIgnored);
   static const RecordSource source = terminalSource();
-  // A held second code reads no record: it has no details of its own.
-  const bool secondCode = codeHeld(readerState);
+  // A held second code reads no record, so it has no details of its own.
   lastRecordDetails.reset();
   const int code = nextKeyCode(readerState, source);
-  lastReturnedDetails = secondCode || code == noKey ? std::nullopt : lastRecordDetails;
+  lastReturnedDetails = code == noKey ? std::nullopt : lastRecordDetails;
   return code;
 }
 
