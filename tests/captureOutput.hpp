@@ -1,5 +1,6 @@
 #pragma once
 
+#include <fstream>
 #include <functional>
 #include <iostream>
 #include <sstream>
@@ -12,6 +13,14 @@ inline std::string captureOutput(const std::function<void()>& write) {
   write();
   std::cout.rdbuf(original);
   return captured.str();
+}
+
+// What a program wrote to a file its output was redirected to.
+inline std::string fileContents(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream contents;
+  contents << file.rdbuf();
+  return contents.str();
 }
 
 // Shows control and high bytes as escapes, so a failing comparison shows

@@ -33,7 +33,8 @@ const std::string greeting =
 
 struct KeyPress {
   std::string_view bytes;
-  // The rows the key gives; the character cell holds the raw byte.
+  // The rows the key gives; on a terminal in the C locale the character cell
+  // shows a byte above 127 as \xNN.
   std::string_view rows;
   // Space ends the table: the closing prompt follows its row at once.
   bool endsTable = false;
@@ -42,8 +43,7 @@ struct KeyPress {
 const KeyPress keyPresses[] = {
     {"a", "      a      |     97      |     61      |     141     \r\n"},
     {upKey,
-     "      \xE0"
-     "      |     224     |     e0      |     340     \r\n"
+     "    \\xe0     |     224     |     e0      |     340     \r\n"
      "      H      |     72      |     48      |     110     \r\n"},
     {" ", "             |     32      |     20      |     40      \r\n", true},
 };
