@@ -78,6 +78,9 @@ else()
     # A statically linked tool depends on no shared library.
   elseif(KEYCODES_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  elseif(keycodesHardened AND CMAKE_BUILD_TYPE STREQUAL "Release")
+    # The C++ runtime is linked into the release tool.
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6")
   else()
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1")
   endif()
