@@ -29,7 +29,9 @@ constexpr std::string_view programName = "keycodes";
 
 }  // namespace
 
-bool CommandLine::has(Option option) const { return std::ranges::find(options, option) != options.end(); }
+bool hasOption(const CommandLine& commandLine, Option option) {
+  return std::ranges::find(commandLine.options, option) != commandLine.options.end();
+}
 
 CommandLine parseCommandLine(std::span<const char* const> arguments) {
   CommandLine commandLine;
@@ -74,11 +76,11 @@ std::optional<int> answerCommandLine(const CommandLine& commandLine, std::ostrea
     errors.flush();
     return usageErrorStatus;
   }
-  if (commandLine.has(Option::help)) {
+  if (hasOption(commandLine, Option::help)) {
     output << helpText() << std::flush;
     return successStatus;
   }
-  if (commandLine.has(Option::version)) {
+  if (hasOption(commandLine, Option::version)) {
     output << programName << ' ' << keycodesVersion << '\n' << std::flush;
     return successStatus;
   }

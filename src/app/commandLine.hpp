@@ -20,9 +20,10 @@ struct CommandLine {
   // when every argument is one.
   std::string unknownArgument;
   bool unknown = false;
-
-  [[nodiscard]] bool has(Option option) const;
 };
+
+// Whether `option` was given.
+bool hasOption(const CommandLine& commandLine, Option option);
 
 // Reads the arguments that follow the program name.
 CommandLine parseCommandLine(std::span<const char* const> arguments);

@@ -23,7 +23,7 @@ bool userLocaleIsUtf8() {
     const std::string_view codeset = nl_langinfo(CODESET);
     utf8 = codeset == "UTF-8" || codeset == "utf-8" || codeset == "utf8" || codeset == "UTF8";
   }
-  std::setlocale(LC_CTYPE, saved.c_str());
+  static_cast<void>(std::setlocale(LC_CTYPE, saved.c_str()));
   return utf8;
 }
 
