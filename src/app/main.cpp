@@ -1,10 +1,15 @@
 // keycodes: shows the character code the console delivers for each key.
 
 #include <iostream>
+#include <optional>
+#include <span>
 #include <string>
 
+#include "app/commandLine.hpp"
+#include "console/cellOutput.hpp"
 #include "console/readKey.hpp"
 #include "table/cellWriters.hpp"
+#include "table/characterCell.hpp"
 
 namespace {
 
@@ -39,8 +44,16 @@ void writeHeader() {
   endLine(std::cout);
 }
 
-void writeRow(const std::string& character, int code) {
-  printCentered(character, cellWidth);
+// The character cell, centred by the columns its text takes on screen.
+void writeCharacterCell(const CellText& character) {
+  const CellPadding padding = centredPadding(character.columns, cellWidth);
+  repeatChar(' ', padding.left);
+  writeCellText(character);
+  repeatChar(' ', padding.right);
+}
+
+void writeRow(const CellText& character, int code) {
+  writeCharacterCell(character);
   std::cout << separator;
   printCode(code, cellWidth, 10);
   std::cout << separator;
@@ -52,16 +65,24 @@ void writeRow(const std::string& character, int code) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char* argv[]) {
   // The standard output stream keeps a buffer of its own instead of going
   // through C stdio, which writes a terminal line by line: rows are then
   // written when the run flushes them. Standard error stays tied to it, so
   // the rows come out before any error text.
   std::ios::sync_with_stdio(false);
+  // Options answer and exit before anything is written or the terminal is
+  // opened.
+  const CommandLine commandLine =
+      parseCommandLine(std::span<const char* const>(argv, static_cast<std::size_t>(argc)).subspan(argc > 0 ? 1 : 0));
+  if (const std::optional<int> status = answerCommandLine(commandLine, std::cout, std::cerr)) {
+    return *status;
+  }
+  const CellRendering rendering = standardOutputRendering();
   // The current character: made once, overwritten by every key, released
   // when main returns.
   // cppcheck-suppress variableScope
-  std::string character;
+  CellText character;
   std::cout << "Zeichencodes im Konsolemodus";
   endLine(std::cout);
   std::cout << "Geben Sie Zeichen ein, zu denen Sie den Code suchen (Leertaste fuer Ende)!\n";
@@ -71,7 +92,7 @@ int main() {
     for (;;) {
       const int code = readKey();
       // The low 8 bits, so 128..255 give the bytes 0x80..0xFF and -1 gives 0xFF.
-      character.assign(1, static_cast<char>(code & 0xFF));
+      character = characterCell(code & 0xFF, rendering);
       writeRow(character, code);
       // A console that cannot be read gives -1 every time; its row is shown
       // once and the table ends there instead of filling the screen.

@@ -1,0 +1,90 @@
+#include "app/commandLine.hpp"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Answer {
+  std::optional<int> status;
+  std::string output;
+  std::string errors;
+};
+
+Answer answerFor(const std::vector<const char*>& arguments) {
+  std::ostringstream output;
+  std::ostringstream errors;
+  Answer answer;
+  answer.status = answerCommandLine(parseCommandLine(arguments), output, errors);
+  answer.output = output.str();
+  answer.errors = errors.str();
+  return answer;
+}
+
+const std::string usage = "Usage: keycodes [OPTION]\n";
+
+TEST(CommandLine, WithoutArgumentsTheTableRuns) {
+  const Answer answer = answerFor({});
+  EXPECT_FALSE(answer.status.has_value());
+  EXPECT_EQ(answer.output, "");
+  EXPECT_EQ(answer.errors, "");
+}
+
+TEST(CommandLine, HelpAndVersionAnswerOnStandardOutput) {
+  struct Case {
+    std::vector<const char*> arguments;
+    std::string outputStart;
+  };
+  const Case cases[] = {
+      {{"-h"}, usage},
+      {{"--help"}, usage},
+      {{"-V"}, "keycodes " KEYCODES_VERSION "\n"},
+      {{"--version"}, "keycodes " KEYCODES_VERSION "\n"},
+      // Help wins over version, whatever the order.
+      {{"-V", "--help"}, usage},
+  };
+  for (const Case& each : cases) {
+    const Answer answer = answerFor(each.arguments);
+    EXPECT_EQ(answer.status, 0) << each.arguments.front();
+    EXPECT_TRUE(answer.output.starts_with(each.outputStart)) << each.arguments.front() << ": " << answer.output;
+    EXPECT_EQ(answer.errors, "") << each.arguments.front();
+  }
+  EXPECT_EQ(answerFor({"--version"}).output, "keycodes " KEYCODES_VERSION "\n");
+}
+
+TEST(CommandLine, HelpNamesEveryOptionAndTheEndKey) {
+  const std::string help = answerFor({"--help"}).output;
+  for (const char* expected : {"-h, --help", "-V, --version", "Space ends the table"}) {
+    EXPECT_NE(help.find(expected), std::string::npos) << expected << " missing from:\n" << help;
+  }
+}
+
+TEST(CommandLine, AnythingElseIsAnErrorOnStandardErrorWithStatusTwo) {
+  struct Case {
+    std::vector<const char*> arguments;
+    std::string named;
+  };
+  const Case cases[] = {
+      {{"-x"}, "-x"},
+      {{"--helps"}, "--helps"},
+      {{"help"}, "help"},
+      {{""}, ""},
+      {{"-"}, "-"},
+      {{"--"}, "--"},
+      {{"-hV"}, "-hV"},
+      // An unknown argument wins over a known option, and the first one is named.
+      {{"-h", "extra"}, "extra"},
+      {{"one", "two"}, "one"},
+  };
+  for (const Case& each : cases) {
+    const Answer answer = answerFor(each.arguments);
+    EXPECT_EQ(answer.status, 2) << "'" << each.named << "'";
+    EXPECT_EQ(answer.output, "") << "'" << each.named << "'";
+    EXPECT_EQ(answer.errors, "keycodes: unknown option '" + each.named + "'\n" + usage);
+  }
+}
+
+}  // namespace
