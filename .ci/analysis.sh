@@ -58,13 +58,13 @@ configure "$root/gcc" -DCMAKE_CXX_COMPILER=g++ -DCMAKE_C_COMPILER=gcc &&
   cmake --build "$root/gcc" -j "$jobs" -- -k 0 || finding "GCC Debug build with -Werror"
 
 step "clang-tidy: src/"
-mapfile -t posixSources < <(find src -name '*.cpp' ! -name 'win32Console.cpp' | sort)
+mapfile -t posixSources < <(find src -name '*.cpp' ! -name 'win32*.cpp' | sort)
 printf '%s\n' "${posixSources[@]}" | xargs -P "$jobs" -n 1 bash -c 'quietTidy "$@"' quietTidy -p "$root/clang" --quiet ||
   finding "clang-tidy on src/"
 
 windowsTree="$root/clang/windows"
 if command -v x86_64-w64-mingw32-g++ >/dev/null && [ -f "$windowsTree/compile_commands.json" ]; then
-  step "clang-tidy: src/console/win32Console.cpp with the MinGW-w64 headers"
+  step "clang-tidy: src/console/win32*.cpp with the MinGW-w64 headers"
   # The C++ library and Windows headers of MinGW-w64; Clang brings its own
   # compiler headers in place of GCC's.
   mingwArgs=(--extra-arg-before=--target=x86_64-w64-mingw32 --extra-arg-before=-nostdinc++
@@ -75,10 +75,10 @@ if command -v x86_64-w64-mingw32-g++ >/dev/null && [ -f "$windowsTree/compile_co
     sed -n '/#include <...> search starts here/,/End of search list/p' | sed -n 's/^ \(\/.*\)$/\1/p' |
     grep -v -E '/include(-fixed)?$')
   mingwArgs+=("--extra-arg-before=-isystem/usr/x86_64-w64-mingw32/include")
-  quietTidy -p "$windowsTree" --quiet "${mingwArgs[@]}" src/console/win32Console.cpp ||
-    finding "clang-tidy on win32Console.cpp"
+  quietTidy -p "$windowsTree" --quiet "${mingwArgs[@]}" src/console/win32Console.cpp src/console/win32CellOutput.cpp ||
+    finding "clang-tidy on the Win32 sources"
 else
-  step "clang-tidy: win32Console.cpp skipped (no MinGW-w64 cross build)"
+  step "clang-tidy: the Win32 sources skipped (no MinGW-w64 cross build)"
 fi
 
 step "cppcheck: src/ fuzz/"

@@ -22,8 +22,10 @@ sourceDir=$(cd "$(dirname "$0")/.." && pwd)
 buildDir=${1:-$sourceDir/build/release}
 packageName=keycodes
 installedTool=/usr/bin/keycodes
-installedManPage=/usr/share/man/man1/keycodes.1
+installedManPage=/usr/share/man/man1/keycodes.1.gz
 installedReadme=/usr/share/doc/keycodes/README.md
+installedCopyright=/usr/share/doc/keycodes/copyright
+installedChangelog=/usr/share/doc/keycodes/changelog.gz
 mingwCompiler=x86_64-w64-mingw32-g++
 
 fail() {
@@ -56,7 +58,7 @@ removeIfInstalled() {
 trap removeIfInstalled EXIT
 
 [ "$(id -u)" -eq 0 ] || fail "run as root: the check installs and removes the package with dpkg"
-for tool in cmake cpack dpkg dpkg-deb dpkg-query tar; do
+for tool in cmake cpack dpkg dpkg-deb dpkg-query tar lintian; do
   command -v "$tool" >/dev/null 2>&1 || fail "$tool is not installed"
 done
 
@@ -84,19 +86,34 @@ cpack --config "$buildDir/CPackConfig.cmake" -B "$buildDir"
 step "checking $(basename "$debFile")"
 [ "$(dpkg-deb -f "$debFile" Package)" = "$packageName" ] || fail "the package name is not $packageName"
 [ "$(dpkg-deb -f "$debFile" Version)" = "$version" ] || fail "the package version is not $version"
-# A dynamically linked tool needs its libraries named; a static one none.
-if readelf -d "$buildDir/keycodes" | grep -q NEEDED; then
-  dpkg-deb -f "$debFile" Depends | grep -q 'libc6' || fail "the package does not depend on libc6"
-fi
+# The libraries the tool needs are named, as dpkg-shlibdeps works them out.
+dpkg-deb -f "$debFile" Depends | grep -q 'libc6' || fail "the package does not depend on libc6"
 dpkg-deb -f "$debFile" Maintainer | grep -q '<.*@.*>' || fail "the package names no maintainer address"
 dpkg-deb -c "$debFile" >"$buildDir/deb-contents.txt"
-for path in .$installedTool .$installedManPage .$installedReadme; do
+for path in .$installedTool .$installedManPage .$installedReadme .$installedCopyright .$installedChangelog; do
   expectListed " $path" "$(basename "$debFile")" <"$buildDir/deb-contents.txt"
 done
+# The licence is the copyright file, and only there.
+dpkg-deb --fsys-tarfile "$debFile" | tar -xOf - ".$installedCopyright" | cmp -s - "$sourceDir/LICENSE" ||
+  fail "$installedCopyright in the package is not the LICENSE file"
+if grep -q '/LICENSE$' "$buildDir/deb-contents.txt"; then
+  fail "the .deb holds the licence twice, as LICENSE and as copyright"
+fi
+# The binary is hardened and links the C library dynamically.
+readelf -d "$buildDir/keycodes" | grep -q 'NEEDED.*libc\.so' || fail "keycodes does not link the C library dynamically"
+readelf -d "$buildDir/keycodes" | grep -q 'FLAGS_1.*NOW.*PIE' || fail "keycodes is not a position-independent executable bound now"
+if readelf -d "$buildDir/keycodes" | grep -q 'NEEDED.*libstdc++'; then
+  fail "keycodes needs the shared C++ runtime"
+fi
+
+step "lintian $(basename "$debFile")"
+# Any error or warning fails the check; information tags are shown only.
+lintian --fail-on error,warning --info "$debFile" || fail "lintian reports errors or warnings for $(basename "$debFile")"
 
 step "checking $(basename "$tarFile")"
 tar tzf "$tarFile" >"$buildDir/tar-contents.txt"
-for path in bin/keycodes share/man/man1/keycodes.1 share/doc/keycodes/README.md; do
+for path in bin/keycodes share/man/man1/keycodes.1.gz share/doc/keycodes/README.md share/doc/keycodes/LICENSE \
+  share/doc/keycodes/changelog.gz; do
   expectListed "/$path" "$(basename "$tarFile")" <"$buildDir/tar-contents.txt"
 done
 
@@ -106,6 +123,7 @@ if command -v "$mingwCompiler" >/dev/null 2>&1; then
   [ -f "$zipFile" ] || fail "the package_windows target made no $zipFile"
   cmake -E tar tf "$zipFile" >"$buildDir/zip-contents.txt"
   expectListed "/bin/keycodes.exe" "$(basename "$zipFile")" <"$buildDir/zip-contents.txt"
+  expectListed "/share/doc/keycodes/LICENSE" "$(basename "$zipFile")" <"$buildDir/zip-contents.txt"
 else
   step "SKIPPED the Windows .zip: $mingwCompiler is not installed (Debian package g++-mingw-w64-x86-64)"
 fi
@@ -116,6 +134,8 @@ dpkg -i "$debFile"
 packageInstalled || fail "dpkg does not list $packageName as installed"
 [ "$(dpkg-query -W -f='${Version}' "$packageName")" = "$version" ] || fail "the installed version is not $version"
 [ -x "$installedTool" ] || fail "$installedTool is not there"
+[ -f "$installedCopyright" ] || fail "$installedCopyright is not there"
+[ "$("$installedTool" --version)" = "keycodes $version" ] || fail "$installedTool --version does not say keycodes $version"
 dpkg -L "$packageName" | grep -qx "$installedManPage" || fail "the package does not list $installedManPage"
 # Images that keep no manual pages tell dpkg to leave them out.
 if ! grep -rqs '^path-exclude=/usr/share/man' /etc/dpkg/dpkg.cfg /etc/dpkg/dpkg.cfg.d; then
@@ -133,5 +153,6 @@ if packageInstalled; then
 fi
 [ ! -e "$installedTool" ] || fail "$installedTool is still there after dpkg -r"
 [ ! -e "$installedManPage" ] || fail "$installedManPage is still there after dpkg -r"
+[ ! -e "$installedCopyright" ] || fail "$installedCopyright is still there after dpkg -r"
 
 echo "passed: the packages of keycodes $version build, install, run and remove"

@@ -18,9 +18,10 @@ tool=${1:-$sourceDir/build/release/keycodes}
 output=${2:-$sourceDir/docs/screenshot.png}
 display=:${SCREENSHOT_DISPLAY:-97}
 debianPackages="xvfb xterm xdotool imagemagick fonts-dejavu-core"
-# The keys pressed, as xdotool names them. Space ends the table; the
-# picture is taken at the closing prompt.
-keys="a shift+a F1 Up ctrl+Up alt+x space"
+# The keys pressed, as xdotool names them: a letter, Enter, Escape, F1, the
+# cursor key Up plain and with Ctrl, Alt+x and a-umlaut. Space ends the
+# table; the picture is taken at the closing prompt.
+keys="a Return Escape F1 Up ctrl+Up alt+x adiaeresis space"
 
 fail() {
   echo "FAILED: $*" >&2
@@ -66,12 +67,11 @@ until xdotool getdisplaygeometry >/dev/null 2>&1; do
   sleep 0.1
 done
 
-# In a UTF-8 locale xterm shows a lone byte above 127 in a character cell as
-# a replacement character; in 8-bit mode it would act on 128 to 159 as C1
-# controls (141, the second code of Ctrl+Up, moves the cursor up a line).
+# In a UTF-8 locale the tool shows every code as the glyph a PC console
+# draws for it, and xterm sends a-umlaut as its two UTF-8 bytes.
 # metaSendsEscape makes Alt send ESC before the key.
 echo "== starting xterm with $tool"
-LC_ALL=C.UTF-8 xterm -geometry 78x18 -fa 'DejaVu Sans Mono' -fs 12 -bg white -fg black -T keycodes \
+LC_ALL=C.UTF-8 xterm -geometry 78x21 -fa 'DejaVu Sans Mono' -fs 12 -bg white -fg black -T keycodes \
   -xrm 'XTerm*metaSendsEscape: true' -e "$tool" &
 terminalPid=$!
 window=$(xdotool search --sync --pid "$terminalPid" | head -n 1)

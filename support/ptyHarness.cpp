@@ -37,6 +37,9 @@ constexpr std::size_t readBufferSize = 65536;
     }
   }
   setenv("TERM", options.term.c_str(), 1);
+  // The C locale unless the test names another, so what the tool writes to
+  // its terminal does not depend on the locale of whoever runs the tests.
+  setenv("LC_ALL", "C", 1);
   for (const std::string& entry : options.environment) {
     putenv(const_cast<char*>(entry.c_str()));
   }

@@ -24,8 +24,9 @@ struct PtyProcess {
 
 struct PtyOptions {
   std::vector<std::string> arguments;
-  std::string term = "vt220";            // the program's TERM
-  std::vector<std::string> environment;  // further NAME=value entries for the program's environment
+  std::string term = "vt220";  // the program's TERM
+  std::vector<std::string>
+      environment;  // further NAME=value entries for the program's environment (LC_ALL is C unless set here)
   bool holdTerminal = true;
   std::string standardInputFile;   // when set, standard input comes from this file
   std::string standardOutputFile;  // when set, standard output goes to this file

@@ -21,8 +21,27 @@ inline std::string formatted(const char* format, unsigned value) {
   return text;
 }
 
-inline std::string expectedRow(int code) {
-  const std::string character(1, static_cast<char>(code & 0xFF));
+// The character cell on a terminal whose locale is not UTF-8, as the pty
+// tests run the tool (LC_ALL=C): printable ASCII as itself, ^@ .. ^_ and ^?
+// for the control codes, \xNN for the bytes above 127.
+inline std::string caretCellText(int code) {
+  const unsigned byte = static_cast<unsigned>(code) & 0xFFU;
+  if (byte == 0x7FU) {
+    return "^?";
+  }
+  if (byte < 0x20U) {
+    return formatted("^%c", byte + '@');
+  }
+  if (byte > 0x7FU) {
+    return formatted("\\x%02x", byte);
+  }
+  return std::string(1, static_cast<char>(byte));
+}
+
+// A table row: the character cell holds the raw byte, as in a file or a
+// pipe, or with `onTerminal` the text a terminal gets instead.
+inline std::string expectedRow(int code, bool onTerminal = false) {
+  const std::string character = onTerminal ? caretCellText(code) : std::string(1, static_cast<char>(code & 0xFF));
   return centredCell(character) + "|" + centredCell(std::to_string(code)) + "|" +
          centredCell(formatted("%x", static_cast<unsigned>(code))) + "|" +
          centredCell(formatted("%o", static_cast<unsigned>(code))) + "\n";
@@ -37,10 +56,10 @@ inline std::string expectedGreeting() {
 
 inline const std::string closingPrompt = "Press any key to finish.";
 
-inline std::string expectedRows(const std::vector<int>& codes) {
+inline std::string expectedRows(const std::vector<int>& codes, bool onTerminal = false) {
   std::string rows;
   for (const int code : codes) {
-    rows += expectedRow(code);
+    rows += expectedRow(code, onTerminal);
   }
   return rows;
 }
@@ -76,4 +95,10 @@ inline std::string visibleBytes(std::string_view bytes) {
     }
   }
   return shown;
+}
+
+// Rows written to the pty, as its master side reads them.
+inline std::string rowOnTerminal(int code) { return asTerminalShowsIt(expectedRow(code, true)); }
+inline std::string rowsOnTerminal(const std::vector<int>& codes) {
+  return asTerminalShowsIt(expectedRows(codes, true));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <fstream>
 #include <functional>
 #include <iostream>
 #include <sstream>
@@ -15,4 +16,12 @@ inline std::string captureOutput(const std::function<void()>& write) {
   write();
   std::cout.rdbuf(original);
   return captured.str();
+}
+
+// What a program wrote to a file its output was redirected to.
+inline std::string fileContents(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream contents;
+  contents << file.rdbuf();
+  return contents.str();
 }

@@ -60,8 +60,8 @@ PtyProcess startAndAnswer(const std::string& program, const PtyOptions& options,
 }
 
 std::string screenOf(const std::vector<int>& codes) {
-  return asTerminalShowsIt(expectedGreeting()) + std::string(keyboardProtocolQuery) +
-         asTerminalShowsIt(expectedRows(codes)) + closingPrompt;
+  return asTerminalShowsIt(expectedGreeting()) + std::string(keyboardProtocolQuery) + rowsOnTerminal(codes) +
+         closingPrompt;
 }
 
 // ------------------------------------------------------------ hang-up
@@ -72,8 +72,8 @@ TEST(HangUp, WhileTheToolWaitsItEndsWithinASecond) {
   std::string output;
   PtyProcess process = startAndAnswer(keycodes, options, output);
   sendBytes(process, "a");
-  output += readUntil(process, asTerminalShowsIt(expectedRow('a')));
-  ASSERT_TRUE(output.ends_with(asTerminalShowsIt(expectedRow('a')))) << visibleBytes(output);
+  output += readUntil(process, rowOnTerminal('a'));
+  ASSERT_TRUE(output.ends_with(rowOnTerminal('a'))) << visibleBytes(output);
 
   const auto hungUp = Clock::now();
   close(process.master);
@@ -103,8 +103,8 @@ TEST(HangUp, UnderAShellTheReadGivesMinusOneAndTheToolExitsCleanly) {
   std::string output;
   PtyProcess shell = startAndAnswer("/bin/sh", options, output);
   sendBytes(shell, "b");
-  output += readUntil(shell, asTerminalShowsIt(expectedRow('b')));
-  ASSERT_TRUE(output.ends_with(asTerminalShowsIt(expectedRow('b')))) << visibleBytes(output);
+  output += readUntil(shell, rowOnTerminal('b'));
+  ASSERT_TRUE(output.ends_with(rowOnTerminal('b'))) << visibleBytes(output);
 
   const auto hungUp = Clock::now();
   close(shell.master);

@@ -72,7 +72,7 @@ PtyProcess startWaitingForKeys(std::string& output) {
 // stops reading, so that the tool soon blocks writing the next ones.
 void startBurst(PtyProcess& process, std::string& output, const std::string& keys, int code, int rows) {
   sendBytes(process, keys);
-  const std::string row = asTerminalShowsIt(expectedRow(code));
+  const std::string row = rowOnTerminal(code);
   while (countOf(output, row) < rows) {
     if (!readChunk(process, output, scaled(milliseconds(5000)))) {
       ADD_FAILURE() << "no rows came: " << visibleBytes(output);
@@ -88,7 +88,7 @@ TEST_P(TerminatingSignal, RestoresTheTerminalAndKillsTheToolByTheSameSignal) {
   const SignalCase signalCase = GetParam();
   std::string output;
   PtyProcess process = startWaitingForKeys(output);
-  const std::string row = asTerminalShowsIt(expectedRow('a'));
+  const std::string row = rowOnTerminal('a');
   if (signalCase.whileWriting) {
     startBurst(process, output, std::string(burstKeys, 'a'), 'a', rowsBeforeSignal);
   }
@@ -154,7 +154,7 @@ TEST_P(StopAndContinue, LeaveTheToolRawAndLoseNoKey) {
   EXPECT_GE(switchedOff, 1) << "the stop handler did not run";
   EXPECT_GE(switchedOn, 2) << "raw mode was not taken up again";
   const std::string expected = asTerminalShowsIt(expectedGreeting()) + std::string(keyboardProtocolQuery) +
-                               asTerminalShowsIt(expectedRows(codes)) + closingPrompt;
+                               rowsOnTerminal(codes) + closingPrompt;
   EXPECT_TRUE(screen == expected) << firstDifference(screen, expected);
   closePty(process);
 }

@@ -56,7 +56,7 @@ PtyProcess startWithEnhancedKeys(std::string& pushed) {
   return process;
 }
 
-std::string rows(const std::vector<int>& codes) { return asTerminalShowsIt(expectedRows(codes)); }
+std::string rows(const std::vector<int>& codes) { return rowsOnTerminal(codes); }
 
 TEST(EnhancedKeyboard, AnsweringTerminalGetsTheFlagsPushedAndPoppedAtTheEnd) {
   std::string pushed;

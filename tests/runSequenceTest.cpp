@@ -10,12 +10,14 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "captureOutput.hpp"
 #include "fakeTerminal.hpp"
 #include "keys/keyboardProtocol.hpp"
 #include "ptyHarness.hpp"
+#include "table/characterCell.hpp"
 #include "terminalChecks.hpp"
 #include "transcript.hpp"
 
@@ -55,8 +57,8 @@ Session runWithKeys(const std::string& keys, const std::string& finalKey = "x", 
 }
 
 std::string expectedScreen(const std::vector<int>& codes) {
-  return asTerminalShowsIt(expectedGreeting()) + std::string(keyboardProtocolQuery) +
-         asTerminalShowsIt(expectedRows(codes)) + closingPrompt;
+  return asTerminalShowsIt(expectedGreeting()) + std::string(keyboardProtocolQuery) + rowsOnTerminal(codes) +
+         closingPrompt;
 }
 
 void expectScreen(const Session& session, const std::vector<int>& codes) {
@@ -78,9 +80,9 @@ TEST(RunSequence, NothingAfterTheSpaceBecomesARow) {
   expectScreen(runWithKeys("b cd", ""), {98, 32});
 }
 
-TEST(RunSequence, ControlBytesAreWrittenRawInTheCharacterCell) {
-  // CR moves the cursor to the start of the line; LF goes through the same
-  // translation as a line end and splits its row.
+TEST(RunSequence, ControlBytesAreShownInCaretNotationOnATerminal) {
+  // Written raw, CR would move the cursor to the start of the line and LF
+  // split the row; on a terminal they show as ^M and ^J instead.
   expectScreen(runWithKeys("\r\n\x08 "), {13, 10, 8, 32});
 }
 
@@ -92,6 +94,34 @@ TEST(RunSequence, SignalKeysAreOrdinaryKeys) {
   // Ctrl+C, Ctrl+Z, Ctrl+\, Ctrl+S and Ctrl+Q neither stop the tool nor
   // hold its output.
   expectScreen(runWithKeys("\x03\x1a\x1c\x13\x11 "), {3, 26, 28, 19, 17, 32});
+}
+
+TEST(RunSequence, RedirectedOutputKeepsTheRawBytesInAUtf8Locale) {
+  // Standard output is a file, the keys still come from the terminal: the
+  // file gets the bytes themselves, whatever the locale.
+  const std::string outputFile = testing::TempDir() + "keycodes-raw-" + std::to_string(getpid()) + ".txt";
+  PtyOptions options;
+  options.standardOutputFile = outputFile;
+  options.environment = {"LC_ALL=C.UTF-8"};
+  PtyProcess process = startInPty(keycodes, options);
+  std::string screen;
+  EXPECT_TRUE(answerKeyboardQuery(process, screen, KeyboardAnswer::deviceAttributes)) << visibleBytes(screen);
+  EXPECT_EQ(screen, keyboardProtocolQuery) << visibleBytes(screen);
+  EXPECT_TRUE(waitForRawMode(process)) << describeSettings(currentSettings(process));
+  // Enter, Tab, Ctrl+A, Backspace (DEL), the byte 0xE4, Up, space.
+  sendBytes(process, "\r\t\x01\x7f\xe4\x1b[A ");
+  const std::string expected = expectedGreeting() + expectedRows({13, 9, 1, 8, 228, 224, 72, 32}) + closingPrompt;
+  std::string written;
+  for (int wait = 0; wait < 500 && !written.ends_with(closingPrompt); ++wait) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    written = fileContents(outputFile);
+  }
+  sendBytes(process, "x");
+  const int status = waitForExit(process);
+  closePty(process);
+  std::remove(outputFile.c_str());
+  EXPECT_EQ(written, expected) << "got:      " << visibleBytes(written) << "\nexpected: " << visibleBytes(expected);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
 }
 
 TEST(RunSequence, EveryTableLineIsFiftyFiveColumnsWide) {
@@ -117,31 +147,45 @@ TEST(RunSequence, EveryTableLineIsFiftyFiveColumnsWide) {
 const std::string explainedKeys = "a\x1bOP\x1b[1;5A\xc3\xa4 ";
 const std::vector<int> explainedCodes = {97, 0, 59, 224, 141, 0xC3, 0xA4, 32};
 
-TEST(Explain, AnnotatesTheFirstRowOfEachKeyWithItsNameAndBytes) {
-  PtyOptions options;
-  options.arguments = {"--explain"};
-  options.environment = {"LC_ALL=C.UTF-8"};
-  const Session session = runWithKeys(explainedKeys, "x", options);
-  // The rows of the later codes of a key stand unannotated.
-  const std::string annotations[] = {
-      R"(  A  "a")", R"(  F1  "\eOP")", "", R"(  Ctrl+Up  "\e[1;5A")", "", R"(  ä  "\xc3\xa4")", "", R"(  Space  " ")"};
+// The screen of the explained keys in a UTF-8 locale, each row followed by
+// its annotation. The character cell is the tool's PC glyph, one column
+// wide, centred as any one-column text.
+std::string explainedScreen(const std::vector<std::string>& annotations) {
   std::string rows;
   for (std::size_t index = 0; index < explainedCodes.size(); ++index) {
-    std::string row = expectedRow(explainedCodes[index]);
+    const int code = explainedCodes[index];
+    const std::string cell =
+        std::string(6, ' ') + characterCell(code, CellRendering::pcGlyphs).text + std::string(6, ' ');
+    std::string row = expectedRow(code);
+    row.replace(0, 13, cell);
     row.insert(row.size() - 1, annotations[index]);
     rows += row;
   }
-  const std::string expected = asTerminalShowsIt(expectedGreeting()) + std::string(keyboardProtocolQuery) +
-                               asTerminalShowsIt(rows) + closingPrompt;
+  return asTerminalShowsIt(expectedGreeting()) + std::string(keyboardProtocolQuery) + asTerminalShowsIt(rows) +
+         closingPrompt;
+}
+
+void expectExplainedScreen(const Session& session, const std::vector<std::string>& annotations) {
+  const std::string expected = explainedScreen(annotations);
   EXPECT_EQ(session.output, expected) << "got:      " << visibleBytes(session.output)
                                       << "\nexpected: " << visibleBytes(expected);
   EXPECT_TRUE(session.settingsRestored) << session.settingsAfter;
 }
 
+TEST(Explain, AnnotatesTheFirstRowOfEachKeyWithItsNameAndBytes) {
+  PtyOptions options;
+  options.arguments = {"--explain"};
+  options.environment = {"LC_ALL=C.UTF-8"};
+  // The rows of the later codes of a key stand unannotated.
+  expectExplainedScreen(runWithKeys(explainedKeys, "x", options),
+                        {R"(  A  "a")", R"(  F1  "\eOP")", "", R"(  Ctrl+Up  "\e[1;5A")", "", R"(  ä  "\xc3\xa4")", "",
+                         R"(  Space  " ")"});
+}
+
 TEST(Explain, WithoutTheOptionTheSameKeysGiveTheTableAsBefore) {
   PtyOptions options;
   options.environment = {"LC_ALL=C.UTF-8"};
-  expectScreen(runWithKeys(explainedKeys, "x", options), explainedCodes);
+  expectExplainedScreen(runWithKeys(explainedKeys, "x", options), std::vector<std::string>(explainedCodes.size()));
 }
 
 // ------------------------------------------------------- row flushing
@@ -176,7 +220,7 @@ TEST(RowFlushing, ASingleKeyShowsItsRowsBeforeTheToolWaitsForTheNext) {
   PtyProcess process = startAndAnswer(keycodes, {}, output);
   for (const KeyRows& key : keys) {
     sendBytes(process, key.bytes);
-    const std::string rows = asTerminalShowsIt(expectedRows(key.codes));
+    const std::string rows = rowsOnTerminal(key.codes);
     const std::string shown = readUntil(process, rows, milliseconds(3000));
     EXPECT_EQ(shown, rows) << "no further key was pressed; got " << visibleBytes(shown);
   }

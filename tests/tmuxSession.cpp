@@ -26,7 +26,7 @@ std::string quoted(const std::string& word) {
 }
 
 std::string tmuxCommand(const TmuxSession& session, const std::string& arguments) {
-  return "tmux -L " + session.socket + " " + arguments;
+  return "LC_ALL=C.UTF-8 tmux -u -L " + session.socket + " " + arguments;
 }
 
 std::string commandOutput(const std::string& command) {
@@ -107,6 +107,19 @@ bool waitForFileEnding(const std::string& path, const std::string& expected, std
       return true;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
+}
+
+std::string capturePane(const TmuxSession& session) { return commandOutput(tmuxCommand(session, "capture-pane -p")); }
+
+bool waitForPaneText(const TmuxSession& session, const std::string& text, std::chrono::milliseconds timeout) {
+  const auto deadline = Clock::now() + timeout;
+  while (Clock::now() < deadline) {
+    if (capturePane(session).find(text) != std::string::npos) {
+      return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   return false;
 }

@@ -5,7 +5,9 @@
 #include <vector>
 
 // A tmux server of the test's own (its own -L socket), running one command
-// in one pane: a real terminal that keys are pressed in with send-keys.
+// in one pane: a real terminal that keys are pressed in with send-keys. The
+// server runs in a UTF-8 locale (tmux -u, LC_ALL=C.UTF-8), so a pane shows
+// UTF-8 text as characters.
 
 struct TmuxSession {
   std::string socket;
@@ -32,4 +34,24 @@ bool waitForFileEnding(const std::string& path, const std::string& expected, std
 
 std::string readWholeFile(const std::string& path);
 
+// The pane's screen as text, one line per row, trailing blanks dropped.
+std::string capturePane(const TmuxSession& session);
+
+// Waits until the pane's screen holds `text`.
+bool waitForPaneText(const TmuxSession& session, const std::string& text, std::chrono::milliseconds timeout);
+
 void stopTmux(const TmuxSession& session);
+
+// A session whose server ends when the test leaves the scope, by a failed
+// assertion too.
+class ScopedTmux {
+ public:
+  explicit ScopedTmux(const std::string& command) : session_(startTmux(command)) {}
+  ~ScopedTmux() { stopTmux(session_); }
+  ScopedTmux(const ScopedTmux&) = delete;
+  ScopedTmux& operator=(const ScopedTmux&) = delete;
+  [[nodiscard]] const TmuxSession& session() const { return session_; }
+
+ private:
+  TmuxSession session_;
+};

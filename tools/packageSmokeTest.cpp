@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
   for (const KeyPress& key : keyPresses) {
     sendBytes(process, key.bytes);
     // The prompt may come in the same read as the last row.
-    std::string expectedEnd = asTerminalShowsIt(expectedRows(key.codes));
+    std::string expectedEnd = rowsOnTerminal(key.codes);
     if (key.endsTable) {
       expectedEnd += closingPrompt;
     }

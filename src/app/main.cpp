@@ -6,8 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include "app/commandLine.hpp"
+#include "console/cellOutput.hpp"
 #include "console/readKey.hpp"
 #include "table/cellWriters.hpp"
+#include "table/characterCell.hpp"
 
 namespace {
 
@@ -17,23 +20,6 @@ constexpr char separator = '|';
 constexpr int endKey = 32;
 // Two spaces between a row and what --explain adds to it.
 constexpr std::string_view explanationGap = "  ";
-
-// What the run does beyond the table, as the command line asks.
-struct RunOptions {
-  // Each key's name and what the terminal sent, beside its first row.
-  bool explain = false;
-};
-
-RunOptions runOptionsOf(std::span<char* const> arguments) {
-  RunOptions options;
-  for (const char* argument : arguments) {
-    const std::string_view given = argument != nullptr ? argument : "";
-    if (given == "-e" || given == "--explain") {
-      options.explain = true;
-    }
-  }
-  return options;
-}
 
 // The greeting and the header lines end with a line feed and a flush.
 void endLine(std::ostream& stream) { stream << '\n' << std::flush; }
@@ -61,17 +47,25 @@ void writeHeader() {
   endLine(std::cout);
 }
 
-// The row of a code; with --explain the key's name and bytes follow the row
-// of its first code, on the same line.
-void writeRow(const std::string& character, int code, const RunOptions& options) {
-  printCentered(character, cellWidth);
+// The character cell, centred by the columns its text takes on screen.
+void writeCharacterCell(const CellText& character) {
+  const CellPadding padding = centredPadding(character.columns, cellWidth);
+  repeatChar(' ', padding.left);
+  writeCellText(character);
+  repeatChar(' ', padding.right);
+}
+
+// The row of a code; with `explain` the key's name and what made it follow
+// the row of its first code, on the same line.
+void writeRow(const CellText& character, int code, bool explain) {
+  writeCharacterCell(character);
   std::cout << separator;
   printCode(code, cellWidth, 10);
   std::cout << separator;
   printCode(code, cellWidth, 16);
   std::cout << separator;
   printCode(code, cellWidth, 8);
-  if (options.explain) {
+  if (explain) {
     if (const std::optional<KeyDetails> details = lastKeyDetails()) {
       std::cout << explanationGap << keyExplanation(*details, outputTakesUtf8());
     }
@@ -82,17 +76,24 @@ void writeRow(const std::string& character, int code, const RunOptions& options)
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  const RunOptions options =
-      runOptionsOf(std::span<char* const>(argv, static_cast<std::size_t>(argc)).subspan(argc > 0 ? 1 : 0));
   // The standard output stream keeps a buffer of its own instead of going
   // through C stdio, which writes a terminal line by line: rows are then
   // written when the run flushes them. Standard error stays tied to it, so
   // the rows come out before any error text.
   std::ios::sync_with_stdio(false);
+  // Options answer and exit before anything is written or the terminal is
+  // opened.
+  const CommandLine commandLine =
+      parseCommandLine(std::span<const char* const>(argv, static_cast<std::size_t>(argc)).subspan(argc > 0 ? 1 : 0));
+  if (const std::optional<int> status = answerCommandLine(commandLine, std::cout, std::cerr)) {
+    return *status;
+  }
+  const CellRendering rendering = standardOutputRendering();
+  const bool explain = hasOption(commandLine, Option::explain);
   // The current character: made once, overwritten by every key, released
   // when main returns.
   // cppcheck-suppress variableScope
-  std::string character;
+  CellText character;
   std::cout << "Zeichencodes im Konsolemodus";
   endLine(std::cout);
   std::cout << "Geben Sie Zeichen ein, zu denen Sie den Code suchen (Leertaste fuer Ende)!\n";
@@ -102,8 +103,8 @@ int main(int argc, char* argv[]) {
     for (;;) {
       const int code = readKey();
       // The low 8 bits, so 128..255 give the bytes 0x80..0xFF and -1 gives 0xFF.
-      character.assign(1, static_cast<char>(code & 0xFF));
-      writeRow(character, code, options);
+      character = characterCell(code & 0xFF, rendering);
+      writeRow(character, code, explain);
       // A console that cannot be read gives -1 every time; its row is shown
       // once and the table ends there instead of filling the screen.
       if (code == endKey || code == noKey) {

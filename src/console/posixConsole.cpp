@@ -1,15 +1,12 @@
 // The key reader on a POSIX terminal: bytes from /dev/tty, decoded into key
 // records, fed to the same record logic as the Windows console.
 
-#include <langinfo.h>
 #include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <clocale>
 #include <csignal>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -184,16 +181,6 @@ int readKey() {
 }
 
 std::optional<KeyDetails> lastKeyDetails() { return lastReturnedDetails; }
-
-bool outputTakesUtf8() {
-  static const bool utf8 = [] {
-    if (std::setlocale(LC_CTYPE, "") == nullptr) {
-      return false;
-    }
-    return std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
-  }();
-  return utf8;
-}
 
 bool keyAvailable() {
   if (codeHeld(readerState)) {

@@ -29,8 +29,3 @@ bool keyAvailable();
 // key (a held second code, the second byte of a UTF-8 character) or no key.
 // Reads nothing; valid until the next readKey.
 std::optional<KeyDetails> lastKeyDetails();
-
-// Whether the text written to standard output is taken as UTF-8: a terminal
-// whose locale's character set is UTF-8. Sets the locale's character type
-// from the environment on first use.
-bool outputTakesUtf8();

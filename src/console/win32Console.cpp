@@ -158,9 +158,6 @@ int readKey() {
 
 std::optional<KeyDetails> lastKeyDetails() { return lastReturnedDetails; }
 
-// A console takes text in its output code page, never assumed to be UTF-8.
-bool outputTakesUtf8() { return false; }
-
 bool keyAvailable() {
   return codeHeld(readerState) || (readerState.consoleInput == ConsoleInput::open && codeRecordPending());
 }

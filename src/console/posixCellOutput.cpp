@@ -1,0 +1,46 @@
+// Standard output on POSIX: a terminal or not, and the locale's character set.
+
+#include <langinfo.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <iostream>
+#include <string>
+#include <string_view>
+
+#include "console/cellOutput.hpp"
+
+namespace {
+
+// Whether the user's locale (LC_ALL, LC_CTYPE, LANG) has UTF-8 as its
+// character set. Only LC_CTYPE is switched to find out, and it is put back
+// at once, so nothing else in the run sees another locale.
+bool userLocaleIsUtf8() {
+  const char* current = std::setlocale(LC_CTYPE, nullptr);
+  const std::string saved = current != nullptr ? current : "C";
+  bool utf8 = false;
+  if (std::setlocale(LC_CTYPE, "") != nullptr) {
+    const std::string_view codeset = nl_langinfo(CODESET);
+    utf8 = codeset == "UTF-8" || codeset == "utf-8" || codeset == "utf8" || codeset == "UTF8";
+  }
+  static_cast<void>(std::setlocale(LC_CTYPE, saved.c_str()));
+  return utf8;
+}
+
+}  // namespace
+
+CellRendering standardOutputRendering() {
+  if (isatty(STDOUT_FILENO) == 0) {
+    return CellRendering::rawByte;
+  }
+  return userLocaleIsUtf8() ? CellRendering::pcGlyphs : CellRendering::caretNotation;
+}
+
+bool outputTakesUtf8() {
+  static const bool utf8 = userLocaleIsUtf8();
+  return utf8;
+}
+
+void writeCellText(const CellText& cell) {
+  std::cout.write(cell.text.data(), static_cast<std::streamsize>(cell.text.size()));
+}

@@ -1,0 +1,100 @@
+#!/bin/sh
+# Runs keycodes.exe under Wine with its output on the console itself (a tmux
+# pane in a UTF-8 locale), presses Enter, Tab, Ctrl+A, F1 and space, and
+# checks the rows on the screen: the control codes show as the PC glyphs the
+# tool writes with WriteConsoleW, and every row lines up.
+# Usage: wineGlyphsTest.sh KEYCODES_EXE WORK_DIR
+# Exits 77 (skipped) when MinGW-w64, Wine or tmux is missing.
+
+set -u
+# shellcheck source=wineCommon.sh source-path=SCRIPTDIR
+. "$(dirname "$0")/wineCommon.sh"
+
+# The rows the keys give on the screen, trailing blanks dropped as tmux
+# drops them: Enter (13), Tab (9), Ctrl+A (1), F1 (0 59) and space.
+expectedRows='      ♪      |     13      |      d      |     15
+      ○      |      9      |      9      |     11
+      ☺      |      1      |      1      |      1
+             |      0      |      0      |      0
+      ;      |     59      |     3b      |     73
+             |     32      |     20      |     40'
+keyGapSeconds=0.05
+startSeconds=20
+runSeconds=30
+
+exe=$1
+workDir=$2
+requireExecutable "$exe"
+findWine
+command -v tmux >/dev/null 2>&1 || skipTest "tmux is not installed (install tmux)"
+
+mkdir -p "$workDir"
+prepareWinePrefix "$workDir/prefix"
+exitCodeFile=$workDir/glyphs-exit-code
+rm -f "$exitCodeFile"
+
+socket=keycodes-wine-glyphs-$$
+socketPath=${TMUX_TMPDIR:-/tmp}/tmux-$(id -u)/$socket
+unset TMUX
+runTmux() { LC_ALL=C.UTF-8 tmux -u -L "$socket" -f /dev/null "$@"; }
+stopTmux() {
+  runTmux kill-server 2>/dev/null
+  rm -f "$socketPath"
+}
+trap stopTmux EXIT
+trap 'exit 1' HUP INT TERM
+
+fail() {
+  echo "FAILED: $1; the screen:"
+  runTmux capture-pane -p -t glyphs
+  stopTmux
+  stopWine
+  exit 1
+}
+
+# shellcheck disable=SC2016
+runTmux new-session -d -s glyphs -x 100 -y 30 \
+  sh -c 'stty -isig; "$0" "$1"; echo $? >"$2"; sleep 30' "$wineCommand" "$exe" "$exitCodeFile" ||
+  fail "could not start tmux"
+paneTerminal=$(runTmux display-message -p -t glyphs '#{pane_tty}')
+
+secondsSince() { echo $(($(date +%s) - $1)); }
+
+startTime=$(date +%s)
+until runTmux capture-pane -p -t glyphs | grep -q -- '^---' &&
+  stty -a <"$paneTerminal" 2>/dev/null | grep -q -- '-icanon'; do
+  [ "$(secondsSince "$startTime")" -lt "$startSeconds" ] || fail "keycodes.exe did not start within $startSeconds s"
+  # Looked at twice a second: a tighter loop of tmux clients held Wine's
+  # console back from starting here.
+  sleep 0.5
+done
+
+for key in Enter Tab C-a F1 Space; do
+  runTmux send-keys -t glyphs "$key" </dev/null
+  sleep "$keyGapSeconds"
+done
+startTime=$(date +%s)
+until runTmux capture-pane -p -t glyphs | grep -q 'Press any key to finish'; do
+  [ "$(secondsSince "$startTime")" -lt "$runSeconds" ] || fail "no closing prompt within $runSeconds s"
+  sleep 0.1
+done
+rows=$(runTmux capture-pane -p -t glyphs | sed -n '/^---/,/^Press any key/p' | sed '1d;$d')
+runTmux send-keys -t glyphs q </dev/null
+startTime=$(date +%s)
+until [ -s "$exitCodeFile" ]; do
+  [ "$(secondsSince "$startTime")" -lt "$runSeconds" ] || fail "keycodes.exe did not end within $runSeconds s"
+  sleep 0.1
+done
+
+status=0
+if [ "$rows" != "$expectedRows" ]; then
+  echo "FAILED: the rows on the screen differ"
+  printf 'expected:\n%s\ngot:\n%s\n' "$expectedRows" "$rows"
+  status=1
+fi
+if [ "$(cat "$exitCodeFile")" != 0 ]; then
+  echo "FAILED: keycodes.exe exited with $(cat "$exitCodeFile"), expected 0"
+  status=1
+fi
+[ "$status" != 0 ] || echo "PASSED: the glyphs are on the console and every row lines up"
+exit "$status"
