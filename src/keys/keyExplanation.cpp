@@ -1,6 +1,5 @@
 #include "keys/keyExplanation.hpp"
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -48,6 +47,16 @@ constexpr auto escapedBytes = std::to_array<EscapedByte>({
     {'"',  "\\\""},
 });
 // clang-format on
+
+// The escape a quoted string writes for `byte`; empty when it has none.
+std::string_view escapeOf(unsigned char byte) {
+  for (const EscapedByte& escaped : escapedBytes) {
+    if (escaped.byte == byte) {
+      return escaped.text;
+    }
+  }
+  return {};
+}
 
 void appendHexByte(std::string& text, unsigned char byte) {
   text += "\\x";
@@ -193,10 +202,8 @@ std::string quotedBytes(std::string_view bytes) {
   std::string text = "\"";
   for (const char character : bytes) {
     const auto byte = static_cast<unsigned char>(character);
-    const auto* escaped = std::find_if(escapedBytes.begin(), escapedBytes.end(),
-                                       [byte](const EscapedByte& candidate) { return candidate.byte == byte; });
-    if (escaped != escapedBytes.end()) {
-      text += escaped->text;
+    if (const std::string_view escaped = escapeOf(byte); !escaped.empty()) {
+      text += escaped;
     } else if (byte >= firstPrintableByte && byte < deleteByte) {
       text += character;
     } else {
