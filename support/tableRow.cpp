@@ -2,6 +2,10 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
+
+#include "table/cellWriters.hpp"
+#include "table/characterCell.hpp"
 
 namespace {
 
@@ -12,7 +16,7 @@ constexpr std::string_view lineEnd = "\r\n";
 constexpr int bases[numberCells] = {10, 16, 8};
 constexpr int lowestCode = -1;
 constexpr int highestCode = 255;
-constexpr int lineFeed = 10;
+constexpr std::size_t longestCharacterCell = cellWidth + 2;
 
 // The digits of a centred cell in `base` as a 32-bit pattern; a leading
 // minus sign only in base 10.
@@ -51,40 +55,75 @@ struct OneRow {
   std::size_t length = 0;
 };
 
-OneRow parseRow(std::string_view screen) {
-  OneRow row;
-  const std::size_t middle = cellWidth / 2;
-  // A line feed in the character cell arrives as CR LF: one byte more.
-  if (screen.size() < cellWidth) {
-    return row;
+// The character cell of `code` as the terminal receives it in `rendering`:
+// centred by columns, a line feed turned into CR LF by the terminal.
+std::string characterCellOnScreen(int code, CellRendering rendering) {
+  const CellText cell = characterCell(code, rendering);
+  const CellPadding padding = centredPadding(cell.columns, static_cast<int>(cellWidth));
+  std::string shown(static_cast<std::size_t>(padding.left), ' ');
+  for (const char byte : cell.text) {
+    shown += byte == '\n' ? std::string(lineEnd) : std::string(1, byte);
   }
-  const bool splitRow = screen.substr(middle, lineEnd.size()) == lineEnd;
-  const std::size_t characterWidth = splitRow ? cellWidth + 1 : cellWidth;
-  row.length = characterWidth + numberCells * (1 + cellWidth) + lineEnd.size();
-  if (screen.size() < row.length) {
-    return row;
+  shown.append(static_cast<std::size_t>(padding.right), ' ');
+  return shown;
+}
+
+// Whether `cell` shows `code` as a file (the raw byte) or a terminal (a PC
+// glyph or caret notation) gets it.
+bool characterMatches(std::string_view cell, int code) {
+  for (const CellRendering rendering :
+       {CellRendering::rawByte, CellRendering::pcGlyphs, CellRendering::caretNotation}) {
+    if (cell == characterCellOnScreen(code & 0xFF, rendering)) {
+      return true;
+    }
   }
-  row.whole = true;
-  const std::string_view character = screen.substr(0, characterWidth);
+  return false;
+}
+
+// The three number cells after the character cell, when they agree on one
+// code.
+std::optional<int> numberCellsCode(std::string_view cells) {
   std::optional<std::uint32_t> values[numberCells];
   for (std::size_t index = 0; index < numberCells; ++index) {
-    const std::size_t start = characterWidth + index * (1 + cellWidth);
-    if (screen[start] != separator) {
+    const std::size_t start = index * (1 + cellWidth);
+    if (cells[start] != separator) {
+      return std::nullopt;
+    }
+    values[index] = cellValue(cells.substr(start + 1, cellWidth), bases[index]);
+  }
+  if (!values[0] || values[1] != values[0] || values[2] != values[0]) {
+    return std::nullopt;
+  }
+  return static_cast<int>(*values[0]);
+}
+
+// The character cell takes from 13 bytes (one byte or ASCII text) to 15 (a
+// glyph of three UTF-8 bytes); the raw line feed's cell is 14, as the
+// terminal turns it into CR LF. The row ends at the first CR LF that stands
+// where a row with a cell of such a length would end.
+OneRow parseRow(std::string_view screen) {
+  OneRow row;
+  constexpr std::size_t numberPart = numberCells * (1 + cellWidth);
+  for (std::size_t characterBytes = cellWidth; characterBytes <= longestCharacterCell; ++characterBytes) {
+    const std::size_t length = characterBytes + numberPart + lineEnd.size();
+    if (screen.size() < length) {
       return row;
     }
-    values[index] = cellValue(screen.substr(start + 1, cellWidth), bases[index]);
-  }
-  if (screen.substr(row.length - lineEnd.size(), lineEnd.size()) != lineEnd || !values[0] || values[1] != values[0] ||
-      values[2] != values[0]) {
+    if (screen.substr(length - lineEnd.size(), lineEnd.size()) != lineEnd) {
+      continue;
+    }
+    // No cell of a row holds CR LF where a shorter row would end, so the
+    // row ends here, well formed or not.
+    const std::optional<int> code = numberCellsCode(screen.substr(characterBytes, numberPart));
+    row.whole = true;
+    row.length = length;
+    row.code = code.value_or(0);
+    row.wellFormed = code && *code >= lowestCode && *code <= highestCode &&
+                     characterMatches(screen.substr(0, characterBytes), *code);
     return row;
   }
-  row.code = static_cast<int>(*values[0]);
-  const std::string_view padding(character.data() + characterWidth - middle, middle);
-  const bool padded = character.substr(0, middle).find_first_not_of(' ') == std::string_view::npos &&
-                      padding.find_first_not_of(' ') == std::string_view::npos;
-  const bool characterMatches =
-      splitRow ? row.code == lineFeed : static_cast<unsigned char>(character[middle]) == (row.code & 0xFF);
-  row.wellFormed = padded && characterMatches && row.code >= lowestCode && row.code <= highestCode;
+  // Long enough for any row, and no row ends where one could.
+  row.whole = true;
   return row;
 }
 

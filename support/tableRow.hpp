@@ -16,9 +16,10 @@ struct ParsedRows {
 };
 
 // Reads the whole rows at the start of `screen` and appends their codes to
-// `codes`. A row ends in CR LF; its character cell holds the raw byte, so
-// the row of code 10 is split by CR LF inside that cell. A row cut off at
-// the end is left for the next call. A row is well formed when every cell
-// is centred in its place and the decimal, hex and octal cells and the
-// character agree on one code from -1 to 255.
+// `codes`. A row ends in CR LF. Its character cell holds the raw byte (the
+// row of code 10 is then split by CR LF inside that cell), or, where the
+// tool writes to a terminal, the code's PC glyph or caret notation. A row
+// cut off at the end is left for the next call. A row is well formed when
+// every cell is centred in its place and the decimal, hex and octal cells
+// and the character agree on one code from -1 to 255.
 ParsedRows parseRows(std::string_view screen, std::vector<int>& codes);

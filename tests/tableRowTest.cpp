@@ -31,6 +31,13 @@ TEST(TableRowParser, ReadsEveryWholeRowInOrderAndCatchesTornOnes) {
   const std::string letter = screenRows({'a'});
   const std::string twoRows = screenRows({'a', 'b'});
   const std::string lineFeed = screenRows({10});
+  // Enter and the lead 224 as PC glyphs (three and two UTF-8 bytes), Escape
+  // and 0xE4 in caret notation.
+  const std::string glyphRows =
+      "      \xe2\x99\xaa      |     13      |      d      |     15      \r\n"
+      "      \xce\xb1      |     224     |     e0      |     340     \r\n"
+      "     ^[      |     27      |     1b      |     33      \r\n"
+      "    \\xe4     |     228     |     e4      |     344     \r\n";
   const std::vector<RowCase> cases = {
       {"letters in order", twoRows, {'a', 'b'}, twoRows.size(), false},
       {"line feed splits its own row", lineFeed + letter, {10, 'a'}, lineFeed.size() + letter.size(), false},
@@ -44,6 +51,8 @@ TEST(TableRowParser, ReadsEveryWholeRowInOrderAndCatchesTornOnes) {
       {"separator missing", withByte(letter, 13, ' '), {}, 0, true},
       {"code above 255", screenRows({256}), {}, 0, true},
       {"text that is no row", std::string(60, '-'), {}, 0, true},
+      {"glyphs and caret notation as a terminal shows them", glyphRows, {13, 224, 27, 228}, glyphRows.size(), false},
+      {"a glyph that is not the code's", withByte(glyphRows, 6, '\x01'), {}, 0, true},
   };
   for (const RowCase& rowCase : cases) {
     std::vector<int> codes;
