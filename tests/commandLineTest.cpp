@@ -26,11 +26,17 @@ Answer answerFor(const std::vector<const char*>& arguments) {
 
 const std::string usage = "Usage: keycodes [OPTION]\n";
 
-TEST(CommandLine, WithoutArgumentsTheTableRuns) {
-  const Answer answer = answerFor({});
-  EXPECT_FALSE(answer.status.has_value());
-  EXPECT_EQ(answer.output, "");
-  EXPECT_EQ(answer.errors, "");
+TEST(CommandLine, WithoutArgumentsOrWithExplainTheTableRuns) {
+  const std::vector<std::vector<const char*>> runs = {{}, {"-e"}, {"--explain"}};
+  for (const std::vector<const char*>& arguments : runs) {
+    const Answer answer = answerFor(arguments);
+    EXPECT_FALSE(answer.status.has_value()) << arguments.size();
+    EXPECT_EQ(answer.output, "");
+    EXPECT_EQ(answer.errors, "");
+    EXPECT_EQ(hasOption(parseCommandLine(arguments), Option::explain), !arguments.empty());
+  }
+  // Help still answers with --explain given as well.
+  EXPECT_EQ(answerFor({"--explain", "-h"}).status, 0);
 }
 
 TEST(CommandLine, HelpAndVersionAnswerOnStandardOutput) {
@@ -57,7 +63,7 @@ TEST(CommandLine, HelpAndVersionAnswerOnStandardOutput) {
 
 TEST(CommandLine, HelpNamesEveryOptionAndTheEndKey) {
   const std::string help = answerFor({"--help"}).output;
-  for (const char* expected : {"-h, --help", "-V, --version", "Space ends the table"}) {
+  for (const char* expected : {"-e, --explain", "-h, --help", "-V, --version", "Space ends the table"}) {
     EXPECT_NE(help.find(expected), std::string::npos) << expected << " missing from:\n" << help;
   }
 }

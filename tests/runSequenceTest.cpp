@@ -17,6 +17,7 @@
 #include "fakeTerminal.hpp"
 #include "keys/keyboardProtocol.hpp"
 #include "ptyHarness.hpp"
+#include "table/characterCell.hpp"
 #include "terminalChecks.hpp"
 #include "transcript.hpp"
 
@@ -33,10 +34,10 @@ struct Session {
 
 // Starts the tool, waits for the rule line, presses `keys`, reads the table
 // up to the closing prompt, presses one more key and waits for the end.
-Session runWithKeys(const std::string& keys, const std::string& finalKey = "x") {
+Session runWithKeys(const std::string& keys, const std::string& finalKey = "x", const PtyOptions& options = {}) {
   Session session;
   const struct termios before = freshTerminalSettings();
-  PtyProcess process = startInPty(keycodes);
+  PtyProcess process = startInPty(keycodes, options);
   // Opening its terminal after the rule line, the tool asks what the
   // keyboard can report; this terminal answers only the device attributes,
   // as a legacy one does.
@@ -137,6 +138,54 @@ TEST(RunSequence, EveryTableLineIsFiftyFiveColumnsWide) {
     ++lines;
   }
   EXPECT_EQ(lines, 6) << "header, rule and four rows";
+}
+
+// ------------------------------------------------------------ --explain
+
+// a, F1, Ctrl+Up, ä and the space in one burst, so their rows are written
+// together: each annotation must still end its own row's line.
+const std::string explainedKeys = "a\x1bOP\x1b[1;5A\xc3\xa4 ";
+const std::vector<int> explainedCodes = {97, 0, 59, 224, 141, 0xC3, 0xA4, 32};
+
+// The screen of the explained keys in a UTF-8 locale, each row followed by
+// its annotation. The character cell is the tool's PC glyph, one column
+// wide, centred as any one-column text.
+std::string explainedScreen(const std::vector<std::string>& annotations) {
+  std::string rows;
+  for (std::size_t index = 0; index < explainedCodes.size(); ++index) {
+    const int code = explainedCodes[index];
+    const std::string cell =
+        std::string(6, ' ') + characterCell(code, CellRendering::pcGlyphs).text + std::string(6, ' ');
+    std::string row = expectedRow(code);
+    row.replace(0, 13, cell);
+    row.insert(row.size() - 1, annotations[index]);
+    rows += row;
+  }
+  return asTerminalShowsIt(expectedGreeting()) + std::string(keyboardProtocolQuery) + asTerminalShowsIt(rows) +
+         closingPrompt;
+}
+
+void expectExplainedScreen(const Session& session, const std::vector<std::string>& annotations) {
+  const std::string expected = explainedScreen(annotations);
+  EXPECT_EQ(session.output, expected) << "got:      " << visibleBytes(session.output)
+                                      << "\nexpected: " << visibleBytes(expected);
+  EXPECT_TRUE(session.settingsRestored) << session.settingsAfter;
+}
+
+TEST(Explain, AnnotatesTheFirstRowOfEachKeyWithItsNameAndBytes) {
+  PtyOptions options;
+  options.arguments = {"--explain"};
+  options.environment = {"LC_ALL=C.UTF-8"};
+  // The rows of the later codes of a key stand unannotated.
+  expectExplainedScreen(runWithKeys(explainedKeys, "x", options),
+                        {R"(  A  "a")", R"(  F1  "\eOP")", "", R"(  Ctrl+Up  "\e[1;5A")", "", R"(  ä  "\xc3\xa4")", "",
+                         R"(  Space  " ")"});
+}
+
+TEST(Explain, WithoutTheOptionTheSameKeysGiveTheTableAsBefore) {
+  PtyOptions options;
+  options.environment = {"LC_ALL=C.UTF-8"};
+  expectExplainedScreen(runWithKeys(explainedKeys, "x", options), std::vector<std::string>(explainedCodes.size()));
 }
 
 // ------------------------------------------------------- row flushing

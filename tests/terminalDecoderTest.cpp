@@ -56,6 +56,11 @@ std::vector<Decoded> decodeStream(std::string_view bytes, TerminalFamily family)
     if (result.status == DecodeStatus::key) {
       keys.push_back({result.record, std::string(bytes.substr(start, result.length))});
     }
+    // The further records of the same key use no bytes of their own.
+    for (const KeyRecord& more : result.moreRecords) {
+      whole.push_back({DecodeStatus::key, 0, more});
+      keys.push_back({more, {}});
+    }
     start += result.length;
   }
   std::vector<std::vector<Read>> splits = {{{bytes.size(), true}}};
@@ -112,6 +117,10 @@ KeyRecord keyRecord(unsigned char character, std::uint16_t scanCode, std::uint32
 
 Decoded key(const KeyRecord& record, std::size_t length) { return {DecodeStatus::key, length, record}; }
 Decoded key(unsigned char character) { return {DecodeStatus::key, 1, keyRecord(character, 0, 0)}; }
+// The first byte of a UTF-8 character: the key of all its bytes.
+Decoded character(unsigned char lead, std::size_t length) { return {DecodeStatus::key, length, keyRecord(lead, 0, 0)}; }
+// A further byte of the character: a record of the same key.
+Decoded followingByte(unsigned char byte) { return {DecodeStatus::key, 0, keyRecord(byte, 0, 0)}; }
 Decoded skipped(std::size_t length) { return {DecodeStatus::skipped, length, KeyRecord{}}; }
 
 void expectDecoded(std::string_view bytes, TerminalFamily family, const std::vector<Decoded>& expected) {
@@ -156,8 +165,25 @@ TEST(PlainBytes, areKeysWithThatCharacter) {
   expectCodes(xterm, {{"Enter", "\r", {13}}, {"Ctrl+C", "\x03", {3}}, {"space", " ", {32}}});
 }
 
-TEST(PlainBytes, giveOneRecordPerUtf8Byte) {
-  expectDecoded("\xc3\xa9\xe2\x82\xac", xterm, {key(0xC3), key(0xA9), key(0xE2), key(0x82), key(0xAC)});
+TEST(PlainBytes, aUtf8CharacterIsOneKeyWithARecordPerByte) {
+  expectDecoded(
+      "\xc3\xa9\xe2\x82\xac", xterm,
+      {character(0xC3, 2), followingByte(0xA9), character(0xE2, 3), followingByte(0x82), followingByte(0xAC)});
+  expectDecoded("\xf0\x9f\x98\x80", xterm,
+                {character(0xF0, 4), followingByte(0x9F), followingByte(0x98), followingByte(0x80)});
+  expectCodes(xterm, {{"a-umlaut", "\xc3\xa4", {0xC3, 0xA4}}});
+  // Its start waits for the rest as ESC does, until input pauses.
+  EXPECT_EQ(decodeKey("\xe2\x82", xterm, false).status, DecodeStatus::needMore);
+}
+
+TEST(PlainBytes, bytesOfNoUtf8CharacterStayAKeyEach) {
+  // Another code page's bytes, a character cut off by another byte or by a
+  // pause, an overlong form, a surrogate, a lone continuation byte.
+  expectDecoded("\xe4x", xterm, {key(0xE4), key('x')});
+  expectDecoded("\xe2\x82", xterm, {key(0xE2), key(0x82)});
+  expectDecoded("\xc0\xaf", xterm, {key(0xC0), key(0xAF)});
+  expectDecoded("\xed\xa0\x80", xterm, {key(0xED), key(0xA0), key(0x80)});
+  expectDecoded("\xa4\xff", xterm, {key(0xA4), key(0xFF)});
 }
 
 TEST(PlainBytes, delIsTheBackspaceKey) {
@@ -183,7 +209,7 @@ TEST(EscapeKey, waitsForMoreUntilInputPauses) {
 }
 
 TEST(EscapeKey, beforeANonAsciiByteStandsAlone) {
-  expectDecoded("\x1b\xc3\xa9", xterm, {key(keyRecord(27, 1, 0), 1), key(0xC3), key(0xA9)});
+  expectDecoded("\x1b\xc3\xa9", xterm, {key(keyRecord(27, 1, 0), 1), character(0xC3, 2), followingByte(0xA9)});
   expectCodes(xterm, {{"Escape and 0x80", "\x1b\x80", {27, 128}}, {"Escape and 0xFF", "\x1b\xff", {27, 255}}});
 }
 
@@ -383,7 +409,7 @@ TEST(BrokenSequences, endBeforeTheByteThatBreaksThem) {
   const KeyRecord up = keyRecord(0, 0x48, enhanced);
   expectDecoded("\x1b[1;\x1b[A", xterm, {skipped(4), key(up, 3)});
   expectDecoded("\x1b[1;5\r", xterm, {skipped(5), key(13)});
-  expectDecoded("\x1b[12\xc3\xa9", xterm, {skipped(4), key(0xC3), key(0xA9)});
+  expectDecoded("\x1b[12\xc3\xa9", xterm, {skipped(4), character(0xC3, 2), followingByte(0xA9)});
   expectDecoded("\x1bO5\x1b[A", xterm, {skipped(3), key(up, 3)});
   // Only the introducer came: Alt and its key.
   expectDecoded("\x1b[\r", xterm, {key(keyRecord(0, 26, alt), 2), key(13)});

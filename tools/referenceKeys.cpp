@@ -1,94 +1,63 @@
 #include "referenceKeys.hpp"
 
+#include <stdexcept>
+#include <string>
+
+#include "keys/keyNames.hpp"
+
+namespace {
+
+// A key by its scan code, named as the tool names it.
+ReferenceKey referenceKey(std::uint16_t scanCode, bool enhanced) {
+  const auto name = keyNameOf(scanCode, enhanced);
+  if (!name) {
+    throw std::logic_error("no key name for scan code " + std::to_string(scanCode));
+  }
+  return {*name, scanCode, enhanced};
+}
+
+ReferenceKey normal(std::uint16_t scanCode) { return referenceKey(scanCode, false); }
+ReferenceKey enhanced(std::uint16_t scanCode) { return referenceKey(scanCode, true); }
+
+}  // namespace
+
+// The keys by scan code, in the order the reference lists them; the names
+// are the tool's own (keyNames.cpp).
 std::vector<KeyGroup> referenceGroups() {
   return {
       {"Function keys F1 to F12",
        "",
-       {{"F1", 59, false},
-        {"F2", 60, false},
-        {"F3", 61, false},
-        {"F4", 62, false},
-        {"F5", 63, false},
-        {"F6", 64, false},
-        {"F7", 65, false},
-        {"F8", 66, false},
-        {"F9", 67, false},
-        {"F10", 68, false},
-        {"F11", 87, false},
-        {"F12", 88, false}}},
+       {normal(59), normal(60), normal(61), normal(62), normal(63), normal(64), normal(65), normal(66), normal(67),
+        normal(68), normal(87), normal(88)}},
       {"Cursor block",
        "The six keys above the arrows and the four arrow keys.",
-       {{"Insert", 0x52, true},
-        {"Delete", 0x53, true},
-        {"Home", 0x47, true},
-        {"End", 0x4F, true},
-        {"Page Up", 0x49, true},
-        {"Page Down", 0x51, true},
-        {"Up", 0x48, true},
-        {"Down", 0x50, true},
-        {"Left", 0x4B, true},
-        {"Right", 0x4D, true}}},
+       {enhanced(0x52), enhanced(0x53), enhanced(0x47), enhanced(0x4F), enhanced(0x49), enhanced(0x51), enhanced(0x48),
+        enhanced(0x50), enhanced(0x4B), enhanced(0x4D)}},
       {"Keypad with Num Lock off",
        "Terminals that send the same sequences for these keys as for the cursor block (most do, unless they "
        "speak the keyboard enhancement protocol) make them read as the cursor block: 224 and the second code "
        "instead of 0 and the second code.",
-       {{"Keypad 7 (Home)", 71, false},
-        {"Keypad 8 (Up)", 72, false},
-        {"Keypad 9 (Page Up)", 73, false},
-        {"Keypad 4 (Left)", 75, false},
-        {"Keypad 5", 76, false},
-        {"Keypad 6 (Right)", 77, false},
-        {"Keypad 1 (End)", 79, false},
-        {"Keypad 2 (Down)", 80, false},
-        {"Keypad 3 (Page Down)", 81, false},
-        {"Keypad 0 (Insert)", 82, false},
-        {"Keypad full stop (Delete)", 83, false},
-        {"Keypad asterisk", 55, false},
-        {"Keypad minus", 74, false},
-        {"Keypad plus", 78, false}}},
+       {normal(71), normal(72), normal(73), normal(75), normal(76), normal(77), normal(79), normal(80), normal(81),
+        normal(82), normal(83), normal(55), normal(74), normal(78)}},
       {"Keypad Enter and keypad slash",
        "Terminals tell these apart from Enter and slash only with the keyboard enhancement protocol; "
        "elsewhere they read as Enter and slash.",
-       {{"Keypad Enter", 0x1C, true}, {"Keypad slash", 0x35, true}}},
+       {enhanced(0x1C), enhanced(0x35)}},
       {"Digit row",
        "",
-       {{"1", 2, false},
-        {"2", 3, false},
-        {"3", 4, false},
-        {"4", 5, false},
-        {"5", 6, false},
-        {"6", 7, false},
-        {"7", 8, false},
-        {"8", 9, false},
-        {"9", 10, false},
-        {"0", 11, false}}},
-      {"Letters", "", {{"A", 30, false}, {"B", 48, false}, {"C", 46, false}, {"D", 32, false}, {"E", 18, false},
-                       {"F", 33, false}, {"G", 34, false}, {"H", 35, false}, {"I", 23, false}, {"J", 36, false},
-                       {"K", 37, false}, {"L", 38, false}, {"M", 50, false}, {"N", 49, false}, {"O", 24, false},
-                       {"P", 25, false}, {"Q", 16, false}, {"R", 19, false}, {"S", 31, false}, {"T", 20, false},
-                       {"U", 22, false}, {"V", 47, false}, {"W", 17, false}, {"X", 45, false}, {"Y", 21, false},
-                       {"Z", 44, false}}},
+       {normal(2), normal(3), normal(4), normal(5), normal(6), normal(7), normal(8), normal(9), normal(10),
+        normal(11)}},
+      {"Letters", "", {normal(30), normal(48), normal(46), normal(32), normal(18), normal(33), normal(34),
+                       normal(35), normal(23), normal(36), normal(37), normal(38), normal(50), normal(49),
+                       normal(24), normal(25), normal(16), normal(19), normal(31), normal(20), normal(22),
+                       normal(47), normal(17), normal(45), normal(21), normal(44)}},
       {"Punctuation",
        "The keys of a US layout; other layouts put other characters on the same keys.",
-       {{"Minus", 12, false},
-        {"Equals", 13, false},
-        {"Left bracket", 26, false},
-        {"Right bracket", 27, false},
-        {"Semicolon", 39, false},
-        {"Apostrophe", 40, false},
-        {"Grave accent", 41, false},
-        {"Backslash", 43, false},
-        {"Comma", 51, false},
-        {"Full stop", 52, false},
-        {"Slash", 53, false},
-        {"Extra backslash (102-key)", 86, false}}},
+       {normal(12), normal(13), normal(26), normal(27), normal(39), normal(40), normal(41), normal(43), normal(51),
+        normal(52), normal(53), normal(86)}},
       {"Escape, Tab, Backspace, Enter and Space",
        "Space ends the table. In a terminal a lone Escape shows after a wait of 25 ms with nothing following, "
        "or at once with the keyboard enhancement protocol.",
-       {{"Escape", 1, false},
-        {"Tab", 15, false},
-        {"Backspace", 14, false},
-        {"Enter", 28, false},
-        {"Space", 57, false}}},
+       {normal(1), normal(15), normal(14), normal(28), normal(57)}},
   };
 }

@@ -4,10 +4,12 @@
 #include <string_view>
 #include <vector>
 
-// The keys the key reference lists, by their scan codes, in groups. The codes
-// each key gives come from the key tables, never from here.
+// The keys the key reference lists, by their scan codes, in groups. Their
+// names come from the tool's key names and the codes each key gives from
+// the key tables, never from here.
 
 struct ReferenceKey {
+  // The key's name as --explain shows it.
   std::string_view name;
   std::uint16_t scanCode;
   // The console marks the cursor block, keypad Enter and keypad slash as

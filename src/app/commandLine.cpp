@@ -21,6 +21,7 @@ struct OptionSpelling {
 // Every option of the tool, one row each; the help text lists them in this
 // order.
 constexpr OptionSpelling optionTable[] = {
+    {"-e", "--explain", Option::explain, "name each key and show what the terminal sent for it"},
     {"-h", "--help", Option::help, "show this help and exit"},
     {"-V", "--version", Option::version, "show the version and exit"},
 };
@@ -67,6 +68,12 @@ std::string helpText() {
     names.resize(std::max(descriptionColumn, names.size() + 1), ' ');
     text += names + std::string(row.description) + "\n";
   }
+  text +=
+      "\n"
+      "With --explain the row of each key's first code ends in the key's name, as\n"
+      "on a US PC keyboard, and the bytes the terminal sent (on Windows: the\n"
+      "console's input record). F1 in a terminal that sends ESC O P gives:\n"
+      "             |      0      |      0      |      0        F1  \"\\eOP\"\n";
   return text;
 }
 

@@ -11,7 +11,7 @@
 // terminal; without arguments the tool runs its table.
 
 // One value per row of the option table in commandLine.cpp.
-enum class Option : std::uint8_t { help, version };
+enum class Option : std::uint8_t { explain, help, version };
 
 struct CommandLine {
   // The options given, in the order given.

@@ -4,6 +4,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "app/commandLine.hpp"
 #include "console/cellOutput.hpp"
@@ -17,6 +18,8 @@ constexpr int cellWidth = 13;
 constexpr int ruleLength = 4 * cellWidth + 3;
 constexpr char separator = '|';
 constexpr int endKey = 32;
+// Two spaces between a row and what --explain adds to it.
+constexpr std::string_view explanationGap = "  ";
 
 // The greeting and the header lines end with a line feed and a flush.
 void endLine(std::ostream& stream) { stream << '\n' << std::flush; }
@@ -52,7 +55,9 @@ void writeCharacterCell(const CellText& character) {
   repeatChar(' ', padding.right);
 }
 
-void writeRow(const CellText& character, int code) {
+// The row of a code; with `explain` the key's name and what made it follow
+// the row of its first code, on the same line.
+void writeRow(const CellText& character, int code, bool explain) {
   writeCharacterCell(character);
   std::cout << separator;
   printCode(code, cellWidth, 10);
@@ -60,6 +65,11 @@ void writeRow(const CellText& character, int code) {
   printCode(code, cellWidth, 16);
   std::cout << separator;
   printCode(code, cellWidth, 8);
+  if (explain) {
+    if (const std::optional<KeyDetails> details = lastKeyDetails()) {
+      std::cout << explanationGap << keyExplanation(*details, outputTakesUtf8());
+    }
+  }
   endRow();
 }
 
@@ -79,6 +89,7 @@ int main(int argc, char* argv[]) {
     return *status;
   }
   const CellRendering rendering = standardOutputRendering();
+  const bool explain = hasOption(commandLine, Option::explain);
   // The current character: made once, overwritten by every key, released
   // when main returns.
   // cppcheck-suppress variableScope
@@ -93,7 +104,7 @@ int main(int argc, char* argv[]) {
       const int code = readKey();
       // The low 8 bits, so 128..255 give the bytes 0x80..0xFF and -1 gives 0xFF.
       character = characterCell(code & 0xFF, rendering);
-      writeRow(character, code);
+      writeRow(character, code, explain);
       // A console that cannot be read gives -1 every time; its row is shown
       // once and the table ends there instead of filling the screen.
       if (code == endKey || code == noKey) {

@@ -36,6 +36,11 @@ CellRendering standardOutputRendering() {
   return userLocaleIsUtf8() ? CellRendering::pcGlyphs : CellRendering::caretNotation;
 }
 
+bool outputTakesUtf8() {
+  static const bool utf8 = userLocaleIsUtf8();
+  return utf8;
+}
+
 void writeCellText(const CellText& cell) {
   std::cout.write(cell.text.data(), static_cast<std::streamsize>(cell.text.size()));
 }

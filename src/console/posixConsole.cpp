@@ -8,6 +8,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "console/readKey.hpp"
@@ -34,6 +36,10 @@ ReaderState readerState;
 int terminalFd = -1;
 // The bytes read from the terminal and how far they are decoded.
 ByteStream keyStream;
+// What made the record read last, and what made the key whose first code
+// readKey returned last.
+std::optional<KeyDetails> lastRecordDetails;
+std::optional<KeyDetails> lastReturnedDetails;
 
 enum class ReadOutcome : std::uint8_t { bytes, timedOut, closed };
 
@@ -115,6 +121,17 @@ bool openSource() {
   return true;
 }
 
+// Keeps what made a record, copied, as the next feed drops the bytes. Only
+// the first record of a key carries its bytes; the others have no details
+// of their own.
+void keepDetails(const StreamItem& item) {
+  if (item.bytes.empty()) {
+    lastRecordDetails.reset();
+    return;
+  }
+  lastRecordDetails = terminalKeyDetails(item.record, keyStream.followingRecords(), item.bytes);
+}
+
 // The next key record: decodes what has been received, reading more when the
 // bytes so far are not a whole key. False when the terminal has nothing more
 // to give.
@@ -124,6 +141,7 @@ bool readRecord(KeyRecord& record) {
     const StreamItem item = keyStream.next(inputPaused);
     if (item.status == StreamStatus::key) {
       record = item.record;
+      keepDetails(item);
       return true;
     }
     if (item.status == StreamStatus::endOfInput) {
@@ -155,8 +173,14 @@ RecordSource terminalSource() {
 int readKey() {
   static_cast<void>(brokenPipeIgnored);
   static const RecordSource source = terminalSource();
-  return nextKeyCode(readerState, source);
+  // A held second code reads no record, so it has no details of its own.
+  lastRecordDetails.reset();
+  const int code = nextKeyCode(readerState, source);
+  lastReturnedDetails = code == noKey ? std::nullopt : lastRecordDetails;
+  return code;
 }
+
+std::optional<KeyDetails> lastKeyDetails() { return lastReturnedDetails; }
 
 bool keyAvailable() {
   if (codeHeld(readerState)) {

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <optional>
+
+#include "keys/keyExplanation.hpp"
+
 // The next key code from the console keyboard, one code per call. Blocks
 // until a code is available; the key is not echoed and needs no Enter.
 // Returns 0..255 for a delivered byte, or -1 when no key could be read.
@@ -18,3 +22,10 @@ constexpr int noKey = -1;
 // its rows only when this is false, so keys that arrive together have their
 // rows written together, and a row is on screen before every wait.
 bool keyAvailable();
+
+// What made the key whose first code the last readKey returned, for
+// --explain: its record, its characters and, on a terminal, the bytes the
+// terminal sent. Nothing when the last readKey returned a later code of a
+// key (a held second code, the second byte of a UTF-8 character) or no key.
+// Reads nothing; valid until the next readKey.
+std::optional<KeyDetails> lastKeyDetails();

@@ -25,6 +25,10 @@ CellRendering standardOutputRendering() {
   return isConsole(standardOutputHandle()) ? CellRendering::consoleGlyphs : CellRendering::rawByte;
 }
 
+// The console draws its own code page; names of other characters are shown
+// by their bytes.
+bool outputTakesUtf8() { return false; }
+
 void writeCellText(const CellText& cell) {
   if (!cell.consoleGlyph) {
     std::cout.write(cell.text.data(), static_cast<std::streamsize>(cell.text.size()));

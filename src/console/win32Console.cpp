@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <optional>
+#include <utility>
 
 #include "console/readKey.hpp"
 #include "keys/keyReader.hpp"
@@ -21,6 +23,10 @@ struct ConsoleInputDevice {
 
 ConsoleInputDevice device;
 ReaderState readerState;
+// The record read last, and what made the key whose first code readKey
+// returned last.
+KeyRecord lastRecord;
+std::optional<KeyDetails> lastReturnedDetails;
 
 // Mode 0: no line input, no echo and no processed input, so every key,
 // Ctrl+C included, arrives as a record as soon as it is pressed.
@@ -89,6 +95,7 @@ KeyRecord keyRecordOf(const INPUT_RECORD& input) {
     record.asciiChar = static_cast<unsigned char>(key.uChar.AsciiChar);
     record.scanCode = key.wVirtualScanCode;
     record.controlKeyState = key.dwControlKeyState;
+    record.virtualKeyCode = key.wVirtualKeyCode;
   }
   return record;
 }
@@ -101,6 +108,7 @@ bool readDeviceRecord(KeyRecord& record) {
     return false;
   }
   record = keyRecordOf(input);
+  lastRecord = record;
   return true;
 }
 
@@ -132,7 +140,23 @@ const RecordSource consoleSource{openDevice, enterRawMode, restoreMode, readDevi
 
 }  // namespace
 
-int readKey() { return nextKeyCode(readerState, consoleSource); }
+int readKey() {
+  // A held second code reads no record: it has no details of its own.
+  const bool secondCode = codeHeld(readerState);
+  const int code = nextKeyCode(readerState, consoleSource);
+  lastReturnedDetails.reset();
+  if (!secondCode && code != noKey) {
+    // The console's character byte is in its input code page.
+    KeyDetails details{lastRecord, {}, std::nullopt};
+    if (lastRecord.asciiChar != 0) {
+      details.characters.assign(1, static_cast<char>(lastRecord.asciiChar));
+    }
+    lastReturnedDetails = std::move(details);
+  }
+  return code;
+}
+
+std::optional<KeyDetails> lastKeyDetails() { return lastReturnedDetails; }
 
 bool keyAvailable() {
   return codeHeld(readerState) || (readerState.consoleInput == ConsoleInput::open && codeRecordPending());

@@ -70,4 +70,6 @@ bool ByteStream::recordReady(bool (*wanted)(const KeyRecord&)) const {
   return false;
 }
 
+const std::vector<KeyRecord>& ByteStream::followingRecords() const { return queuedRecords; }
+
 std::string_view ByteStream::unusedBytes() const { return std::string_view(received).substr(consumedByteCount); }

@@ -65,6 +65,10 @@ class ByteStream {
   // query among keys typed meanwhile.
   [[nodiscard]] std::string_view unusedBytes() const;
 
+  // The records of the last decode that next has still to give: right after
+  // a record that carries bytes, the other records of the same key.
+  [[nodiscard]] const std::vector<KeyRecord>& followingRecords() const;
+
  private:
   TerminalFamily family;
   KeyDecoder decoder;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "keys/keyTables.hpp"
@@ -10,8 +11,11 @@
 // How the bytes are split into keys:
 //
 // - A byte other than ESC, NUL and DEL is a key with that byte as its
-//   character; a UTF-8 character therefore gives one key per byte. NUL is
-//   Ctrl+2, DEL is the Backspace key.
+//   character. NUL is Ctrl+2, DEL is the Backspace key.
+// - The bytes of one UTF-8 character are one key that gives a record per
+//   byte, so each byte keeps its own code. A character cut off at the end
+//   waits for its rest as ESC does; bytes that form no UTF-8 character
+//   (another code page's, a broken sequence) are a key each.
 // - ESC starts a sequence: CSI (ESC [), SS3 (ESC O) or a string (ESC ], P,
 //   _, ^, X) ended by BEL or ST (ESC \). ESC before any other key's bytes,
 //   a sequence's included, is that key with Alt. ESC before a byte of 0x80
@@ -499,9 +503,82 @@ Decoded decodeFirstKey(std::string_view bytes, TerminalFamily family, bool input
   return decodeEscape(bytes, family, inputPaused);
 }
 
+// ------------------------------------------------------------ characters
+
+// How many bytes the UTF-8 character that `lead` starts takes; 0 when it
+// starts none (ASCII, a continuation byte, a byte no character begins with).
+std::size_t utf8CharacterLength(unsigned char lead) {
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    return 2;
+  }
+  if (lead >= 0xE0 && lead <= 0xEF) {
+    return 3;
+  }
+  if (lead >= 0xF0 && lead <= 0xF4) {
+    return 4;
+  }
+  return 0;
+}
+
+// Whether `byte` may follow `lead` as the second byte of a character: a
+// continuation byte, narrowed after E0, ED, F0 and F4 so that overlong
+// forms, surrogates and code points above U+10FFFF are no character.
+bool fitsAfterLead(unsigned char lead, unsigned char byte) {
+  switch (lead) {
+    case 0xE0:
+      return byte >= 0xA0 && byte <= 0xBF;
+    case 0xED:
+      return byte >= 0x80 && byte <= 0x9F;
+    case 0xF0:
+      return byte >= 0x90 && byte <= 0xBF;
+    case 0xF4:
+      return byte >= 0x80 && byte <= 0x8F;
+    default:
+      return byte >= 0x80 && byte <= 0xBF;
+  }
+}
+
+bool isContinuationByte(unsigned char byte) { return byte >= 0x80 && byte <= 0xBF; }
+
+// The UTF-8 character at the start of `bytes`: one key with a record per
+// byte. Nothing when the bytes start no whole character, or one cut off
+// after input has paused: each byte is then a key of its own.
+std::optional<DecodeResult> decodeUtf8Character(std::string_view bytes, bool inputPaused) {
+  const auto lead = static_cast<unsigned char>(bytes[0]);
+  const std::size_t length = utf8CharacterLength(lead);
+  if (length == 0) {
+    return std::nullopt;
+  }
+  for (std::size_t index = 1; index < length && index < bytes.size(); ++index) {
+    const auto byte = static_cast<unsigned char>(bytes[index]);
+    if (index == 1 ? !fitsAfterLead(lead, byte) : !isContinuationByte(byte)) {
+      return std::nullopt;
+    }
+  }
+  DecodeResult result;
+  if (bytes.size() < length) {
+    if (inputPaused) {
+      return std::nullopt;
+    }
+    return result;
+  }
+  result.status = DecodeStatus::key;
+  result.length = length;
+  result.record = keyRecordOf(characterEvent(lead));
+  for (std::size_t index = 1; index < length; ++index) {
+    result.moreRecords.push_back(keyRecordOf(characterEvent(static_cast<unsigned char>(bytes[index]))));
+  }
+  return result;
+}
+
 }  // namespace
 
 DecodeResult decodeKey(std::string_view bytes, TerminalFamily family, bool inputPaused) {
+  if (!bytes.empty()) {
+    if (auto character = decodeUtf8Character(bytes, inputPaused)) {
+      return *std::move(character);
+    }
+  }
   const Decoded decoded = decodeFirstKey(bytes, family, inputPaused);
   DecodeResult result;
   result.status = decoded.status;

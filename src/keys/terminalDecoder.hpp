@@ -22,9 +22,9 @@ struct DecodeResult {
   DecodeStatus status = DecodeStatus::needMore;
   std::size_t length = 0;
   KeyRecord record;
-  // Further records the same bytes give, in order after `record`: room for
-  // a key whose character takes several bytes in the input code page, one
-  // record per byte. Empty for every form decoded so far.
+  // Further records the same bytes give, in order after `record`: a key
+  // whose character takes several bytes (a UTF-8 character) gives one
+  // record per byte. Empty for every other key.
   std::vector<KeyRecord> moreRecords;
 };
 

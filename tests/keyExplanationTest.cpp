@@ -1,0 +1,140 @@
+// What --explain writes beside a key's first row, for the bytes a terminal
+// sends and for the records a Windows console delivers.
+
+#include "keys/keyExplanation.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "keys/byteStream.hpp"
+#include "streamReads.hpp"
+
+namespace {
+
+// The explanation of the first key the byte stream makes of `bytes`, read
+// at once with input pausing after them.
+std::string explainBytes(std::string_view bytes, bool utf8Output, TerminalFamily family = TerminalFamily::xterm) {
+  ByteStream stream(family);
+  stream.feed(bytes);
+  stream.endInput();
+  const StreamItem item = stream.next(false);
+  if (item.status != StreamStatus::key) {
+    return "no key";
+  }
+  return keyExplanation(terminalKeyDetails(item.record, stream.followingRecords(), item.bytes), utf8Output);
+}
+
+bool holdsControlByte(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char character) {
+    const auto byte = static_cast<unsigned char>(character);
+    return byte < 0x20 || byte == 0x7F;
+  });
+}
+
+struct ExplainedBytes {
+  std::string bytes;
+  std::string explanation;
+};
+
+TEST(KeyExplanation, namesTheKeyAndQuotesTheBytesTheTerminalSent) {
+  const std::vector<ExplainedBytes> cases = {
+      // Function and cursor keys, with their modifiers as Ctrl, Alt, Shift.
+      {"\x1bOP", R"(F1  "\eOP")"},
+      {"\x1b[1;2P", R"(Shift+F1  "\e[1;2P")"},
+      {"\x1b[24~", R"(F12  "\e[24~")"},
+      {"\x1b[1;5A", R"(Ctrl+Up  "\e[1;5A")"},
+      {"\x1b[3;7~", R"(Ctrl+Alt+Delete  "\e[3;7~")"},
+      {"\x1b[1;8H", R"(Ctrl+Alt+Shift+Home  "\e[1;8H")"},
+      // The keypad in application mode.
+      {"\x1bOu", R"(Keypad 5  "\eOu")"},
+      {"\x1bOM", R"(Keypad Enter  "\eOM")"},
+      // Plain bytes: the key that types them on a US keyboard.
+      {"a", R"(A  "a")"},
+      {"A", R"(Shift+A  "A")"},
+      {"!", R"(Shift+1  "!")"},
+      {"\r", R"(Enter  "\r")"},
+      {"\t", R"(Tab  "\t")"},
+      {"\x7f", R"(Backspace  "\x7f")"},
+      {" ", R"(Space  " ")"},
+      {"\x1b", R"(Escape  "\e")"},
+      {"\\", R"(Backslash  "\\")"},
+      {"\"", R"(Shift+Apostrophe  "\"")"},
+      // Ctrl and Alt.
+      {"\x01", R"(Ctrl+A  "\x01")"},
+      {std::string(1, '\0'), R"(Ctrl+2  "\x00")"},
+      {"\x1bx", R"(Alt+X  "\ex")"},
+      {"\x1b\x1b[A", R"(Alt+Up  "\e\e[A")"},
+      // National characters: the character itself.
+      {"\xc3\xa4", R"(ä  "\xc3\xa4")"},
+      {"\xe2\x82\xac", R"(€  "\xe2\x82\xac")"},
+      // A byte of another code page is no UTF-8 character.
+      {"\xe4", R"(\xe4  "\xe4")"},
+      // The kitty keyboard protocol.
+      {"\x1b[97;5u", R"(Ctrl+A  "\e[97;5u")"},
+      {"\x1b[57414u", R"(Keypad Enter  "\e[57414u")"},
+      {"\x1b[57404u", R"(Keypad 5  "\e[57404u")"},
+      // xterm's modifyOtherKeys.
+      {"\x1b[27;5;9~", R"(Ctrl+Tab  "\e[27;5;9~")"},
+      {"\x1b[27;3;97~", R"(Alt+A  "\e[27;3;97~")"},
+  };
+  for (const ExplainedBytes& explained : cases) {
+    EXPECT_EQ(explainBytes(explained.bytes, true), explained.explanation) << showBytes(explained.bytes);
+  }
+}
+
+TEST(KeyExplanation, fallsBackToBytesWhereTheOutputTakesNoUtf8) {
+  EXPECT_EQ(explainBytes("\xc3\xa4", false), R"(\xc3\xa4  "\xc3\xa4")");
+  // A C1 control is no character to show, even in UTF-8.
+  EXPECT_EQ(explainBytes("\xc2\x9b", true), R"(\xc2\x9b  "\xc2\x9b")");
+  EXPECT_EQ(explainBytes("a", false), R"(A  "a")");
+}
+
+TEST(KeyExplanation, neverHoldsAControlByte) {
+  for (int byte = 0; byte <= 0xFF; ++byte) {
+    for (const bool utf8Output : {true, false}) {
+      const std::string explanation = explainBytes(std::string(1, static_cast<char>(byte)), utf8Output);
+      EXPECT_FALSE(holdsControlByte(explanation)) << "byte " << byte << ": " << showBytes(explanation);
+    }
+  }
+}
+
+struct ExplainedRecord {
+  KeyRecord record;
+  std::string explanation;
+};
+
+KeyRecord consoleRecord(unsigned char character, std::uint16_t scanCode, std::uint16_t virtualKey,
+                        std::uint32_t flags) {
+  KeyRecord record;
+  record.asciiChar = character;
+  record.scanCode = scanCode;
+  record.virtualKeyCode = virtualKey;
+  record.controlKeyState = flags;
+  return record;
+}
+
+TEST(KeyExplanation, showsAConsoleRecordsScanCodeVirtualKeyAndFlags) {
+  const std::vector<ExplainedRecord> cases = {
+      {consoleRecord(0, 0x48, 0x26, enhancedKey | leftCtrlPressed), "Ctrl+Up  scan 0x48 vk 0x26 enhanced left-ctrl"},
+      {consoleRecord(0, 0x3B, 0x70, 0), "F1  scan 0x3b vk 0x70"},
+      {consoleRecord('a', 0x1E, 0x41, numLockOn), "A  scan 0x1e vk 0x41 num-lock"},
+      {consoleRecord('5', 0x4C, 0x65, numLockOn), "Keypad 5  scan 0x4c vk 0x65 num-lock"},
+      {consoleRecord(13, 0x1C, 0x0D, enhancedKey), "Keypad Enter  scan 0x1c vk 0x0d enhanced"},
+      {consoleRecord(0, 0x20, 0x44, rightAltPressed | leftCtrlPressed | shiftPressed),
+       "Ctrl+Alt+Shift+D  scan 0x20 vk 0x44 left-ctrl right-alt shift"},
+      // A character of the console's code page: its byte.
+      {consoleRecord(0x84, 0x28, 0xDE, 0), R"(\x84  scan 0x28 vk 0xde)"},
+  };
+  for (const ExplainedRecord& explained : cases) {
+    const KeyDetails details{
+        explained.record,
+        explained.record.asciiChar != 0 ? std::string(1, static_cast<char>(explained.record.asciiChar)) : std::string(),
+        std::nullopt};
+    EXPECT_EQ(keyExplanation(details, false), explained.explanation) << showRecord(explained.record);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,100 @@
+#!/bin/sh
+# Runs keycodes.exe --explain under Wine in a tmux terminal, presses Shift+F1
+# and space, and checks that the first row of each key names it and shows
+# the console record's scan code, virtual-key code and flags.
+# Usage: wineExplainTest.sh KEYCODES_EXE WORK_DIR
+# Exits 77 (skipped) when MinGW-w64, Wine or tmux is missing.
+
+set -u
+# shellcheck source=wineCommon.sh source-path=SCRIPTDIR
+. "$(dirname "$0")/wineCommon.sh"
+
+startSeconds=20
+runSeconds=30
+keyGapSeconds=0.05
+
+exe=$1
+workDir=$2
+requireExecutable "$exe"
+findWine
+command -v tmux >/dev/null 2>&1 || skipTest "tmux is not installed (install tmux)"
+
+mkdir -p "$workDir"
+prepareWinePrefix "$workDir/prefix"
+
+output=$workDir/explain-output.txt
+expected=$workDir/explain-expected.txt
+exitCodeFile=$workDir/explain-exit-code
+rm -f "$output" "$expected" "$exitCodeFile"
+
+# Writes the row of code $1 with the annotation $2 before its line end.
+writeExplainedRow() {
+  writeRow "$1" | sed "s/\r\$/  $2\r/"
+}
+
+{
+  writeTranscriptHead
+  writeExplainedRow 0 'Shift+F1  scan 0x3b vk 0x70 shift'
+  writeRow 84
+  writeExplainedRow 32 'Space  scan 0x39 vk 0x20'
+  writeTranscriptEnd
+} >"$expected"
+
+socket=keycodes-wine-explain-$$
+socketPath=${TMUX_TMPDIR:-/tmp}/tmux-$(id -u)/$socket
+unset TMUX
+runTmux() { tmux -L "$socket" -f /dev/null "$@"; }
+stopTmux() {
+  runTmux kill-server 2>/dev/null
+  rm -f "$socketPath"
+}
+trap stopTmux EXIT
+trap 'exit 1' HUP INT TERM
+
+# shellcheck disable=SC2016
+runTmux new-session -d -s keys -x 120 -y 30 \
+  sh -c 'stty -isig; "$0" "$1" --explain >"$2"; echo $? >"$3"' "$wineCommand" "$exe" "$output" "$exitCodeFile" || {
+  echo "FAILED: could not start tmux"
+  exit 1
+}
+paneTerminal=$(runTmux display-message -p -t keys '#{pane_tty}')
+
+secondsSince() { echo $(($(date +%s) - $1)); }
+
+# Keys go in once the header is written and Wine's console is raw.
+startTime=$(date +%s)
+until grep -q -- '^---' "$output" 2>/dev/null && stty -a <"$paneTerminal" 2>/dev/null | grep -q -- '-icanon'; do
+  if [ "$(secondsSince "$startTime")" -ge "$startSeconds" ]; then
+    echo "FAILED: keycodes.exe did not start within $startSeconds s; output so far:"
+    sed -n l "$output" 2>/dev/null
+    stopTmux
+    stopWine
+    exit 1
+  fi
+  sleep 0.1
+done
+
+for key in S-F1 Space q; do
+  runTmux send-keys -t keys "$key" </dev/null
+  sleep "$keyGapSeconds"
+done
+
+startTime=$(date +%s)
+until [ -s "$exitCodeFile" ]; do
+  if [ "$(secondsSince "$startTime")" -ge "$runSeconds" ]; then
+    echo "FAILED: keycodes.exe did not end within $runSeconds s after the keys; output so far:"
+    sed -n l "$output"
+    stopTmux
+    stopWine
+    exit 1
+  fi
+  sleep 0.1
+done
+
+status=0
+exitCode=$(cat "$exitCodeFile")
+if [ "$exitCode" != 0 ]; then
+  echo "FAILED: keycodes.exe exited with $exitCode, expected 0"
+  status=1
+fi
+finishWithTranscript "$status" "$expected" "$output"
