@@ -51,8 +51,10 @@ std::string showKeys(const std::vector<StreamKey>& keys) {
   return shown;
 }
 
-std::vector<StreamKey> keysOfReads(std::string_view input, TerminalFamily family, const std::vector<Read>& reads) {
+std::vector<StreamKey> keysOfReads(std::string_view input, TerminalFamily family, const std::vector<Read>& reads,
+                                   KeyNumberMeaning keyNumbers) {
   ByteStream stream(family);
+  stream.setKeyNumberMeaning(keyNumbers);
   std::vector<StreamKey> keys;
   std::size_t fedReads = 0;
   std::size_t fedBytes = 0;

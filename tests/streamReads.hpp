@@ -33,8 +33,10 @@ std::string showKeys(const std::vector<StreamKey>& keys);
 // The keys the stream gives for `input` arriving in `reads`: after needMore
 // with the start of a key held, a read followed by a pause lets the stream
 // decide; otherwise the next read is fed. Input pauses after the last read,
-// then ends. A broken stream answer is a test failure.
-std::vector<StreamKey> keysOfReads(std::string_view input, TerminalFamily family, const std::vector<Read>& reads);
+// then ends. A broken stream answer is a test failure. `keyNumbers` is what
+// the stream takes CSI u reports for.
+std::vector<StreamKey> keysOfReads(std::string_view input, TerminalFamily family, const std::vector<Read>& reads,
+                                   KeyNumberMeaning keyNumbers = KeyNumberMeaning::unshiftedKey);
 
 // Every way to split `input` into reads, with pauses after the reads that
 // end at `pausesAt` and after the last. Inputs of up to 12 bytes.
