@@ -59,6 +59,66 @@ stopWine() {
   fi
 }
 
+# The seconds since $1, a time as date +%s gives it.
+secondsSince() { echo $(($(date +%s) - $1)); }
+
+# A tmux server of its own, named after $1, so no other session is touched,
+# without any user configuration. It ends on exit, and the socket file tmux
+# leaves behind goes too. With tmuxLocale set (C.UTF-8, say), tmux runs in
+# that locale and takes its terminal as UTF-8.
+useOwnTmux() {
+  socket=keycodes-wine-$1-$$
+  socketPath=${TMUX_TMPDIR:-/tmp}/tmux-$(id -u)/$socket
+  unset TMUX
+  trap stopTmux EXIT
+  trap 'exit 1' HUP INT TERM
+}
+runTmux() {
+  if [ -n "${tmuxLocale:-}" ]; then
+    LC_ALL=$tmuxLocale tmux -u -L "$socket" -f /dev/null "$@"
+  else
+    tmux -L "$socket" -f /dev/null "$@"
+  fi
+}
+stopTmux() {
+  runTmux kill-server 2>/dev/null
+  rm -f "$socketPath"
+}
+
+# Ends a run that went wrong: says what, shows what the tool wrote so far
+# (the script's showProgress), and ends tmux and Wine.
+failRun() {
+  echo "FAILED: $1; output so far:"
+  showProgress
+  stopTmux
+  stopWine
+  exit 1
+}
+
+# Waits until `condition` (a command) succeeds, checking every $3 seconds,
+# and fails the run with `what` after $2 seconds.
+waitFor() {
+  what=$1
+  limit=$2
+  interval=$3
+  shift 3
+  waitStart=$(date +%s)
+  until "$@"; do
+    [ "$(secondsSince "$waitStart")" -lt "$limit" ] || failRun "$what within $limit s"
+    sleep "$interval"
+  done
+}
+
+# True once the tmux session $1's pane is raw: Wine's console reads keys.
+# A key typed before that goes through the line discipline (Enter would
+# arrive as Ctrl+J).
+paneIsRaw() {
+  stty -a <"$(runTmux display-message -p -t "$1" '#{pane_tty}')" 2>/dev/null | grep -q -- '-icanon'
+}
+
+# True once the file $1 holds the rule line under the table header.
+headerWritten() { grep -q -- '^---' "$1" 2>/dev/null; }
+
 # Writes `text` centred in a cell: the left padding is half the gap rounded
 # down, the rest goes to the right.
 writeCentred() {

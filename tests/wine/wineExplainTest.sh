@@ -40,16 +40,8 @@ writeExplainedRow() {
   writeTranscriptEnd
 } >"$expected"
 
-socket=keycodes-wine-explain-$$
-socketPath=${TMUX_TMPDIR:-/tmp}/tmux-$(id -u)/$socket
-unset TMUX
-runTmux() { tmux -L "$socket" -f /dev/null "$@"; }
-stopTmux() {
-  runTmux kill-server 2>/dev/null
-  rm -f "$socketPath"
-}
-trap stopTmux EXIT
-trap 'exit 1' HUP INT TERM
+useOwnTmux explain
+showProgress() { sed -n l "$output" 2>/dev/null; }
 
 # shellcheck disable=SC2016
 runTmux new-session -d -s keys -x 120 -y 30 \
@@ -57,39 +49,16 @@ runTmux new-session -d -s keys -x 120 -y 30 \
   echo "FAILED: could not start tmux"
   exit 1
 }
-paneTerminal=$(runTmux display-message -p -t keys '#{pane_tty}')
-
-secondsSince() { echo $(($(date +%s) - $1)); }
 
 # Keys go in once the header is written and Wine's console is raw.
-startTime=$(date +%s)
-until grep -q -- '^---' "$output" 2>/dev/null && stty -a <"$paneTerminal" 2>/dev/null | grep -q -- '-icanon'; do
-  if [ "$(secondsSince "$startTime")" -ge "$startSeconds" ]; then
-    echo "FAILED: keycodes.exe did not start within $startSeconds s; output so far:"
-    sed -n l "$output" 2>/dev/null
-    stopTmux
-    stopWine
-    exit 1
-  fi
-  sleep 0.1
-done
+waitFor "keycodes.exe did not start" "$startSeconds" 0.1 eval 'headerWritten "$output" && paneIsRaw keys'
 
 for key in S-F1 Space q; do
   runTmux send-keys -t keys "$key" </dev/null
   sleep "$keyGapSeconds"
 done
 
-startTime=$(date +%s)
-until [ -s "$exitCodeFile" ]; do
-  if [ "$(secondsSince "$startTime")" -ge "$runSeconds" ]; then
-    echo "FAILED: keycodes.exe did not end within $runSeconds s after the keys; output so far:"
-    sed -n l "$output"
-    stopTmux
-    stopWine
-    exit 1
-  fi
-  sleep 0.1
-done
+waitFor "keycodes.exe did not end after the keys" "$runSeconds" 0.1 test -s "$exitCodeFile"
 
 status=0
 exitCode=$(cat "$exitCodeFile")
