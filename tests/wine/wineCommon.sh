@@ -59,6 +59,19 @@ stopWine() {
   fi
 }
 
+# The start of a run in a tmux terminal: the executable $1 and the work
+# folder $2 (made here) with a Wine prefix in it; skipped where Wine or tmux
+# is missing.
+prepareTmuxRun() {
+  exe=$1
+  workDir=$2
+  requireExecutable "$exe"
+  findWine
+  command -v tmux >/dev/null 2>&1 || skipTest "tmux is not installed (install tmux)"
+  mkdir -p "$workDir"
+  prepareWinePrefix "$workDir/prefix"
+}
+
 # The seconds since $1, a time as date +%s gives it.
 secondsSince() { echo $(($(date +%s) - $1)); }
 
@@ -118,6 +131,34 @@ paneIsRaw() {
 
 # True once the file $1 holds the rule line under the table header.
 headerWritten() { grep -q -- '^---' "$1" 2>/dev/null; }
+
+# Starts the tool in the tmux session "keys" with the arguments given, its
+# output in the file $output and its exit status in $exitCodeFile, and waits
+# until it reads keys. The terminal must not turn Ctrl keys into signals
+# while Wine reads it; standard input is the terminal.
+startToolWritingFile() {
+  # shellcheck disable=SC2016
+  runTmux new-session -d -s keys -x 120 -y 30 sh -c \
+    'stty -isig; wine=$0; exe=$1; out=$2; code=$3; shift 3; "$wine" "$exe" "$@" >"$out"; echo $? >"$code"' \
+    "$wineCommand" "$exe" "$output" "$exitCodeFile" "$@" || {
+    echo "FAILED: could not start tmux"
+    exit 1
+  }
+  waitFor "keycodes.exe did not start" "$startSeconds" 0.1 eval 'headerWritten "$output" && paneIsRaw keys'
+}
+
+# Ends a run of startToolWritingFile once the keys are sent: passed when the
+# tool exits with 0 and its output is the transcript $1 byte for byte.
+finishToolWritingFile() {
+  waitFor "keycodes.exe did not end after the keys" "$runSeconds" 0.1 test -s "$exitCodeFile"
+  status=0
+  exitCode=$(cat "$exitCodeFile")
+  if [ "$exitCode" != 0 ]; then
+    echo "FAILED: keycodes.exe exited with $exitCode, expected 0"
+    status=1
+  fi
+  finishWithTranscript "$status" "$1" "$output"
+}
 
 # Writes `text` centred in a cell: the left padding is half the gap rounded
 # down, the rest goes to the right.

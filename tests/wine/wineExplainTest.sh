@@ -13,14 +13,7 @@ startSeconds=20
 runSeconds=30
 keyGapSeconds=0.05
 
-exe=$1
-workDir=$2
-requireExecutable "$exe"
-findWine
-command -v tmux >/dev/null 2>&1 || skipTest "tmux is not installed (install tmux)"
-
-mkdir -p "$workDir"
-prepareWinePrefix "$workDir/prefix"
+prepareTmuxRun "$1" "$2"
 
 output=$workDir/explain-output.txt
 expected=$workDir/explain-expected.txt
@@ -42,28 +35,11 @@ writeExplainedRow() {
 
 useOwnTmux explain
 showProgress() { sed -n l "$output" 2>/dev/null; }
-
-# shellcheck disable=SC2016
-runTmux new-session -d -s keys -x 120 -y 30 \
-  sh -c 'stty -isig; "$0" "$1" --explain >"$2"; echo $? >"$3"' "$wineCommand" "$exe" "$output" "$exitCodeFile" || {
-  echo "FAILED: could not start tmux"
-  exit 1
-}
-
-# Keys go in once the header is written and Wine's console is raw.
-waitFor "keycodes.exe did not start" "$startSeconds" 0.1 eval 'headerWritten "$output" && paneIsRaw keys'
+startToolWritingFile --explain
 
 for key in S-F1 Space q; do
   runTmux send-keys -t keys "$key" </dev/null
   sleep "$keyGapSeconds"
 done
 
-waitFor "keycodes.exe did not end after the keys" "$runSeconds" 0.1 test -s "$exitCodeFile"
-
-status=0
-exitCode=$(cat "$exitCodeFile")
-if [ "$exitCode" != 0 ]; then
-  echo "FAILED: keycodes.exe exited with $exitCode, expected 0"
-  status=1
-fi
-finishWithTranscript "$status" "$expected" "$output"
+finishToolWritingFile "$expected"

@@ -22,14 +22,7 @@ keyGapSeconds=0.05
 startSeconds=20
 runSeconds=30
 
-exe=$1
-workDir=$2
-requireExecutable "$exe"
-findWine
-command -v tmux >/dev/null 2>&1 || skipTest "tmux is not installed (install tmux)"
-
-mkdir -p "$workDir"
-prepareWinePrefix "$workDir/prefix"
+prepareTmuxRun "$1" "$2"
 exitCodeFile=$workDir/glyphs-exit-code
 rm -f "$exitCodeFile"
 

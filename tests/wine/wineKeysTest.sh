@@ -34,14 +34,7 @@ keyGapSeconds=0.05
 startSeconds=20
 runSeconds=30
 
-exe=$1
-workDir=$2
-requireExecutable "$exe"
-findWine
-command -v tmux >/dev/null 2>&1 || skipTest "tmux is not installed (install tmux)"
-
-mkdir -p "$workDir"
-prepareWinePrefix "$workDir/prefix"
+prepareTmuxRun "$1" "$2"
 
 output=$workDir/keys-output.txt
 expected=$workDir/keys-expected.txt
@@ -60,20 +53,7 @@ rm -f "$output" "$expected" "$exitCodeFile"
 
 useOwnTmux keys
 showProgress() { sed -n l "$output" 2>/dev/null; }
-
-# The terminal must not turn Ctrl keys into signals while Wine reads it.
-# Standard input is the terminal, standard output the file. The arguments
-# are expanded by the shell in the pane.
-# shellcheck disable=SC2016
-runTmux new-session -d -s keys -x 100 -y 30 \
-  sh -c 'stty -isig; "$0" "$1" >"$2"; echo $? >"$3"' "$wineCommand" "$exe" "$output" "$exitCodeFile" || {
-  echo "FAILED: could not start tmux"
-  exit 1
-}
-
-# Keys are pressed only when the table header is written and Wine's console
-# has switched the terminal to raw mode.
-waitFor "keycodes.exe did not start" "$startSeconds" 0.1 eval 'headerWritten "$output" && paneIsRaw keys'
+startToolWritingFile
 
 echo "$keyTable" | while IFS=: read -r keys codes; do
   # Word splitting is wanted: a key may be given as several arguments.
@@ -83,12 +63,4 @@ echo "$keyTable" | while IFS=: read -r keys codes; do
 done
 runTmux send-keys -t keys "$finishKey" </dev/null
 
-waitFor "keycodes.exe did not end after the keys" "$runSeconds" 0.1 test -s "$exitCodeFile"
-
-status=0
-exitCode=$(cat "$exitCodeFile")
-if [ "$exitCode" != 0 ]; then
-  echo "FAILED: keycodes.exe exited with $exitCode, expected 0"
-  status=1
-fi
-finishWithTranscript "$status" "$expected" "$output"
+finishToolWritingFile "$expected"
