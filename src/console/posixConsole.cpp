@@ -30,7 +30,6 @@ constexpr int waitForever = -1;
 // the terminal raw: the stream just enters its failed state instead.
 const bool brokenPipeIgnored = std::signal(SIGPIPE, SIG_IGN) != SIG_ERR;
 
-int terminalFd = -1;
 TerminalFamily family = TerminalFamily::xterm;
 // Bytes read from the terminal and not yet decoded, from `unread` on.
 std::string received;
@@ -47,7 +46,8 @@ ReadOutcome readMore(int waitMs) {
   }
   for (;;) {
     // A read that may block anyway needs no poll before it.
-    pollfd poller{terminalFd, POLLIN, 0};
+    const int terminal = processTerminal().descriptor();
+    pollfd poller{terminal, POLLIN, 0};
     const int ready = waitMs == waitForever ? 1 : poll(&poller, 1, waitMs);
     if (ready < 0 && errno == EINTR) {
       continue;
@@ -59,7 +59,7 @@ ReadOutcome readMore(int waitMs) {
       return ReadOutcome::closed;
     }
     char chunk[readChunkSize];
-    const ssize_t count = read(terminalFd, chunk, sizeof chunk);
+    const ssize_t count = read(terminal, chunk, sizeof chunk);
     if (count < 0 && (errno == EINTR || errno == EAGAIN)) {
       continue;
     }
@@ -82,10 +82,9 @@ long long monotonicMs() {
 // best reporting it has on for the run. Everything read while waiting for
 // the answer stays in `received`: keys typed meanwhile are decoded as usual
 // and the answers themselves are skipped like any other report.
-void chooseKeyboardMode(std::string_view termName) {
-  const ssize_t written = write(terminalFd, keyboardProtocolQuery.data(), keyboardProtocolQuery.size());
+void chooseKeyboardMode(TerminalSession& terminal, std::string_view termName) {
   ProtocolAnswer answer = ProtocolAnswer::none;
-  if (written == static_cast<ssize_t>(keyboardProtocolQuery.size())) {
+  if (terminal.send(keyboardProtocolQuery)) {
     const long long deadline = monotonicMs() + keyboardQueryWaitMs;
     for (long long left = keyboardQueryWaitMs; answer == ProtocolAnswer::none && left > 0;
          left = deadline - monotonicMs()) {
@@ -96,23 +95,22 @@ void chooseKeyboardMode(std::string_view termName) {
     }
   }
   if (answer == ProtocolAnswer::enhanced) {
-    useKeyboardMode(pushEnhancedKeys, popEnhancedKeys);
+    terminal.useKeyboardMode(pushEnhancedKeys, popEnhancedKeys);
   } else if (termName.starts_with("xterm")) {
     // xterm reports Ctrl, Alt and Shift with every key once modifyOtherKeys
     // is 2; terminals that only borrow its name ignore the request.
-    useKeyboardMode(setModifyOtherKeys, resetModifyOtherKeys);
+    terminal.useKeyboardMode(setModifyOtherKeys, resetModifyOtherKeys);
   }
 }
 
 bool openSource() {
-  terminalFd = openTerminal();
-  if (terminalFd < 0) {
+  if (!openProcessTerminal()) {
     return false;
   }
   const char* termName = std::getenv("TERM");
   const std::string_view term = termName != nullptr ? termName : "";
   family = terminalFamilyOf(term);
-  chooseKeyboardMode(term);
+  chooseKeyboardMode(processTerminal(), term);
   return true;
 }
 
