@@ -20,6 +20,7 @@
 
 #include "captureOutput.hpp"
 #include "console/keyboardProtocol.hpp"
+#include "endOnExit.hpp"
 #include "faultHelpers.hpp"
 #include "ptyHarness.hpp"
 #include "terminalChecks.hpp"
@@ -74,6 +75,7 @@ TEST(HangUp, WhileTheToolWaitsItEndsWithinASecond) {
   options.holdTerminal = false;
   std::string output;
   PtyProcess process = startAndAnswer(keycodes, options, output);
+  const EndOnExit ended([&process] { closePty(process); });
   sendBytes(process, "a");
   output += readUntil(process, asTerminalShowsIt(expectedRow('a')));
   ASSERT_TRUE(output.ends_with(asTerminalShowsIt(expectedRow('a')))) << visibleBytes(output);
@@ -91,7 +93,6 @@ TEST(HangUp, WhileTheToolWaitsItEndsWithinASecond) {
   const bool exitedCleanly = WIFEXITED(status) && WEXITSTATUS(status) == 0;
   EXPECT_TRUE(diedByHangUp || exitedCleanly) << "wait status " << status;
   EXPECT_LT(elapsed, scaled(milliseconds(1000)).count());
-  closePty(process);
 }
 
 TEST(HangUp, UnderAShellTheReadGivesMinusOneAndTheToolExitsCleanly) {
@@ -105,6 +106,7 @@ TEST(HangUp, UnderAShellTheReadGivesMinusOneAndTheToolExitsCleanly) {
                        statusFile.string(), pidFile.string()};
   std::string output;
   PtyProcess shell = startAndAnswer("/bin/sh", options, output);
+  const EndOnExit ended([&shell] { closePty(shell); });
   sendBytes(shell, "b");
   output += readUntil(shell, asTerminalShowsIt(expectedRow('b')));
   ASSERT_TRUE(output.ends_with(asTerminalShowsIt(expectedRow('b')))) << visibleBytes(output);
@@ -124,7 +126,6 @@ TEST(HangUp, UnderAShellTheReadGivesMinusOneAndTheToolExitsCleanly) {
   EXPECT_TRUE(WIFEXITED(status)) << "shell wait status " << status;
   EXPECT_EQ(toolStatus, "0\n") << "the tool's exit status as the shell saw it";
   EXPECT_LT(elapsed, scaled(milliseconds(1000)).count());
-  closePty(shell);
   std::filesystem::remove(statusFile);
   std::filesystem::remove(pidFile);
 }
@@ -216,6 +217,7 @@ TEST(RedirectedInput, BytesOnStandardInputAreNeverKeys) {
   const struct termios fresh = freshTerminalSettings();
   std::string output;
   PtyProcess process = startAndAnswer(keycodes, options, output);
+  const EndOnExit ended([&process] { closePty(process); });
   sendBytes(process, "xy ");
   output += readUntil(process, closingPrompt);
   sendBytes(process, "q");
@@ -225,7 +227,6 @@ TEST(RedirectedInput, BytesOnStandardInputAreNeverKeys) {
   EXPECT_EQ(output, expected) << firstDifference(output, expected);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
   EXPECT_TRUE(sameSettings(fresh, currentSettings(process))) << describeSettings(currentSettings(process));
-  closePty(process);
   std::filesystem::remove(input);
 }
 
@@ -237,6 +238,7 @@ TEST(RedirectedOutput, PipeClosedEarlyNeitherKillsTheToolNorLeavesTheTerminalRaw
   options.arguments = {"-c", "{ \"$0\"; echo $? > \"$1\"; } | head -c 10", keycodes, statusFile.string()};
   std::string output;
   PtyProcess shell = startAndAnswer("/bin/sh", options, output);
+  const EndOnExit ended([&shell] { closePty(shell); });
   const milliseconds settle(200);
   sendBytes(shell, "ab");
   std::this_thread::sleep_for(settle);
@@ -255,7 +257,6 @@ TEST(RedirectedOutput, PipeClosedEarlyNeitherKillsTheToolNorLeavesTheTerminalRaw
   EXPECT_EQ(questions, 1) << visibleBytes(output);
   EXPECT_EQ(rest, expectedGreeting().substr(0, 10)) << visibleBytes(output);
   expectSettingsRestored(shell);
-  closePty(shell);
   std::filesystem::remove(statusFile);
 }
 
@@ -337,6 +338,7 @@ TEST(Burst, OneHundredThousandBytesGiveEveryRowInOrder) {
   const struct termios fresh = freshTerminalSettings();
   std::string output;
   PtyProcess process = startAndAnswer(keycodes, {}, output);
+  const EndOnExit ended([&process] { closePty(process); });
   BackgroundWriter writer;
   const milliseconds generous = scaled(milliseconds(120'000));
   startWriting(writer, process.master, burst.bytes, generous);
@@ -353,7 +355,6 @@ TEST(Burst, OneHundredThousandBytesGiveEveryRowInOrder) {
   EXPECT_EQ(after, "") << visibleBytes(after);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
   EXPECT_TRUE(sameSettings(fresh, currentSettings(process))) << describeSettings(currentSettings(process));
-  closePty(process);
 }
 
 }  // namespace

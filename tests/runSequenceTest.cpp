@@ -9,6 +9,7 @@
 
 #include "captureOutput.hpp"
 #include "console/keyboardProtocol.hpp"
+#include "endOnExit.hpp"
 #include "ptyHarness.hpp"
 #include "terminalChecks.hpp"
 #include "transcript.hpp"
@@ -32,6 +33,7 @@ Session runWithKeys(const std::string& keys, const std::string& finalKey = "x") 
   Session session;
   const struct termios before = freshTerminalSettings();
   PtyProcess process = startInPty(keycodes);
+  const EndOnExit ended([&process] { closePty(process); });
   // Opening its terminal after the rule line, the tool asks what the
   // keyboard can report; this terminal answers only the device attributes,
   // as a legacy one does.
@@ -46,7 +48,6 @@ Session runWithKeys(const std::string& keys, const std::string& finalKey = "x") 
   const struct termios after = currentSettings(process);
   session.settingsRestored = sameSettings(before, after);
   session.settingsAfter = describeSettings(after) + " before: " + describeSettings(before);
-  closePty(process);
   return session;
 }
 
