@@ -184,6 +184,10 @@ struct StopCase {
   int stops;
 };
 
+void PrintTo(const StopCase& stopCase, std::ostream* stream) {
+  *stream << stopCase.stops << " x SIG" << sigabbrev_np(stopCase.signalNumber);
+}
+
 class StopsInFront : public ShellJob, public testing::WithParamInterface<StopCase> {};
 
 TEST_P(StopsInFront, GiveTheShellItsTerminalAndEachPushMeetsOnePop) {
