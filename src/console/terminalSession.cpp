@@ -34,22 +34,25 @@ struct termios rawSettingsOf(const struct termios& original) {
 }
 
 // Holds back the session's signals while the session changes, so that no
-// handler sees it half changed; SIGTTOU too when `holdTtou`. Raw mode is
-// entered with SIGTTOU let through: from the background the kernel then
-// stops the process before the terminal changes. Restores hold it back, so
-// that they go through from anywhere.
+// handler sees it half changed; SIGTTOU too when `holdTtou`, and otherwise
+// lets it through even if it was blocked. Raw mode is entered with SIGTTOU
+// let through: from the background the kernel then stops the process before
+// the terminal changes. Restores hold it back, so that they go through from
+// anywhere.
 class HeldSignals {
  public:
   explicit HeldSignals(bool holdTtou) {
-    sigset_t held;
-    sigemptyset(&held);
+    sigprocmask(SIG_SETMASK, nullptr, &previous);
+    sigset_t held = previous;
     for (const int signalNumber : sessionSignals) {
       sigaddset(&held, signalNumber);
     }
     if (holdTtou) {
       sigaddset(&held, SIGTTOU);
+    } else {
+      sigdelset(&held, SIGTTOU);
     }
-    sigprocmask(SIG_BLOCK, &held, &previous);
+    sigprocmask(SIG_SETMASK, &held, nullptr);
   }
   ~HeldSignals() { sigprocmask(SIG_SETMASK, &previous, nullptr); }
   HeldSignals(const HeldSignals&) = delete;
