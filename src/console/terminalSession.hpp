@@ -40,9 +40,9 @@ class TerminalSession {
   // terminal to open.
   bool begin();
 
-  int descriptor() const { return terminal; }
-  bool isRaw() const { return rawMode != 0; }
-  bool keyboardModeOn() const { return modePushed != 0; }
+  [[nodiscard]] int descriptor() const { return terminal; }
+  [[nodiscard]] bool isRaw() const { return rawMode != 0; }
+  [[nodiscard]] bool keyboardModeOn() const { return modePushed != 0; }
 
   // Raw input mode, then the keyboard mode if one is chosen. From a
   // background process group the kernel stops the process (SIGTTOU) before
