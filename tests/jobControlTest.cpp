@@ -126,8 +126,9 @@ class ShellJob : public testing::Test {
       std::this_thread::sleep_for(milliseconds(1));
     }
     // The shell runs each job in a process group led by its first process.
-    job = tcgetpgrp(shell.master);
-    ASSERT_NE(job, shell.pid) << "the tool did not start: " << visibleBytes(screen);
+    const pid_t front = tcgetpgrp(shell.master);
+    ASSERT_TRUE(front > 0 && front != shell.pid) << "the tool did not start: " << visibleBytes(screen);
+    job = front;
     takesTheTerminal(1);
   }
 
@@ -171,7 +172,7 @@ TEST_F(ShellJob, StartedInTheBackgroundItStopsUntouchedAndTakesTheTerminalInFron
 }
 
 TEST_F(ShellJob, BgAfterAStopLeavesTheTerminalToTheShell) {
-  startInFront();
+  ASSERT_NO_FATAL_FAILURE(startInFront());
   kill(-job, SIGTSTP);
   readToPrompt();
   type("bg");
@@ -198,7 +199,7 @@ void PrintTo(const StopCase& stopCase, std::ostream* stream) {
 class StopsInFront : public ShellJob, public testing::WithParamInterface<StopCase> {};
 
 TEST_P(StopsInFront, GiveTheShellItsTerminalAndEachPushMeetsOnePop) {
-  startInFront();
+  ASSERT_NO_FATAL_FAILURE(startInFront());
   for (int stop = 1; stop <= GetParam().stops; ++stop) {
     kill(-job, GetParam().signalNumber);
     readToPrompt();
