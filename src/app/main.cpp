@@ -116,6 +116,13 @@ int main(int argc, char* argv[]) {
     endLine(std::cerr);
   }
   std::cout << "Press any key to finish." << std::flush;
-  readKey();
+  // The closing read is a key read too: an exception there is reported the
+  // same way and the tool still exits with 0.
+  try {
+    readKey();
+  } catch (...) {
+    std::cerr << "Exception occurs";
+    endLine(std::cerr);
+  }
   return 0;
 }
