@@ -32,6 +32,7 @@
 #include "keys/keyReader.hpp"
 #include "keys/keyboardProtocol.hpp"
 #include "keys/terminalDecoder.hpp"
+#include "streamReads.hpp"
 
 namespace {
 
@@ -67,89 +68,12 @@ std::uint64_t hashOf(std::string_view bytes) {
   return hash;
 }
 
-// One read of the terminal: the input up to `end`, and whether the Escape
-// wait passes after it without another byte.
-struct Read {
-  std::size_t end;
-  bool pauseAfter;
-};
-
-struct StreamKey {
-  KeyRecord record;
-  std::string bytes;
-};
-
-bool sameKey(const StreamKey& left, const StreamKey& right) {
-  const KeyRecord& one = left.record;
-  const KeyRecord& other = right.record;
-  return one.eventType == other.eventType && one.keyDown == other.keyDown && one.asciiChar == other.asciiChar &&
-         one.scanCode == other.scanCode && one.controlKeyState == other.controlKeyState && left.bytes == right.bytes;
-}
-
-// Every key's bytes stand in the input in order, skipped reports between.
-void expectBytesInOrder(std::string_view input, const std::vector<StreamKey>& keys) {
-  std::size_t position = 0;
-  for (const StreamKey& key : keys) {
-    const std::size_t found = key.bytes.empty() ? position : input.find(key.bytes, position);
-    if (found == std::string_view::npos) {
-      failProperty("a key's bytes are not the next bytes of the input", input, position);
-    }
-    position = found + key.bytes.size();
-  }
-}
-
-// The keys a byte stream gives for `input` arriving in `reads`, driven as
-// the terminal source drives it: after needMore with the start of a key
-// held, a read followed by a pause lets the stream decide; otherwise the
-// next read is fed. Input always pauses after the last read, then ends.
-std::vector<StreamKey> keysOfReads(std::string_view input, TerminalFamily family, const std::vector<Read>& reads) {
-  ByteStream stream(family);
-  std::vector<StreamKey> keys;
-  std::size_t fedReads = 0;
-  std::size_t fedBytes = 0;
-  bool inputPaused = false;
-  // Each call gives a key (a byte or more), feeds a read, pauses or ends.
-  const std::size_t callLimit = 3 * (input.size() + reads.size()) + 2;
-  for (std::size_t calls = 0;; ++calls) {
-    if (calls > callLimit) {
-      failProperty("no progress: more stream calls than bytes and reads", input, fedBytes);
-    }
-    const bool ready = stream.recordReady();
-    const StreamItem item = stream.next(inputPaused);
-    if (!inputPaused && ready != (item.status == StreamStatus::key)) {
-      failProperty("recordReady disagrees with next", input, fedBytes);
-    }
-    if (item.status == StreamStatus::key) {
-      keys.push_back({item.record, std::string(item.bytes)});
-      inputPaused = false;
-      continue;
-    }
-    if (item.status == StreamStatus::endOfInput) {
-      break;
-    }
-    if (item.partialKeyHeld) {
-      if (inputPaused) {
-        failProperty("needMore although input has paused", input, fedBytes);
-      }
-      if (fedReads > 0 && reads[fedReads - 1].pauseAfter) {
-        inputPaused = true;
-        continue;
-      }
-    }
-    if (fedReads < reads.size()) {
-      const std::size_t end = reads[fedReads++].end;
-      stream.feed(input.substr(fedBytes, end - fedBytes));
-      fedBytes = end;
-      inputPaused = false;
-      continue;
-    }
-    if (item.partialKeyHeld) {
-      failProperty("the start of a key held after the last pause", input, fedBytes);
-    }
-    stream.endInput();
-  }
-  expectBytesInOrder(input, keys);
-  return keys;
+// The keys of `input` arriving in `reads`; any rule the stream breaks on
+// the way ends the run.
+std::vector<StreamKey> checkedKeysOfReads(std::string_view input, TerminalFamily family,
+                                          const std::vector<Read>& reads) {
+  return keysOfReads(input, family, reads,
+                     [input](const char* rule, std::size_t fedBytes) { failProperty(rule, input, fedBytes); });
 }
 
 // The same pauses, each stretch between them in one read.
@@ -186,8 +110,8 @@ std::vector<Read> randomReads(std::size_t size, std::uint64_t seed, bool withPau
 }
 
 void expectSameKeys(std::string_view input, TerminalFamily family, const std::vector<Read>& reads, const char* how) {
-  const std::vector<StreamKey> reference = keysOfReads(input, family, readsAtPauses(reads));
-  const std::vector<StreamKey> split = keysOfReads(input, family, reads);
+  const std::vector<StreamKey> reference = checkedKeysOfReads(input, family, readsAtPauses(reads));
+  const std::vector<StreamKey> split = checkedKeysOfReads(input, family, reads);
   std::size_t index = 0;
   while (index < reference.size() && index < split.size() && sameKey(reference[index], split[index])) {
     ++index;
@@ -295,7 +219,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
 
   expectPauseDecidesOnlyTheEnd(bytes, family);
-  const std::vector<StreamKey> whole = keysOfReads(bytes, family, {{bytes.size(), true}});
+  const std::vector<StreamKey> whole = checkedKeysOfReads(bytes, family, {{bytes.size(), true}});
   if (bytes.size() > 1) {
     const std::uint64_t hash = hashOf(bytes);
     if (bytes.size() <= longestByteByByteFeed) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "streamReads.hpp"
+#include "streamTestReads.hpp"
 
 namespace {
 

@@ -18,10 +18,11 @@
 #include <vector>
 
 #include "captureOutput.hpp"
-#include "keys/keyboardProtocol.hpp"
+#include "endOnExit.hpp"
 #include "fakeTerminal.hpp"
 #include "faultHelpers.hpp"
 #include "keyBurst.hpp"
+#include "keys/keyboardProtocol.hpp"
 #include "ptyHarness.hpp"
 #include "terminalChecks.hpp"
 #include "transcript.hpp"
@@ -71,6 +72,7 @@ TEST(HangUp, WhileTheToolWaitsItEndsWithinASecond) {
   options.holdTerminal = false;
   std::string output;
   PtyProcess process = startAndAnswer(keycodes, options, output);
+  const EndOnExit ended([&process] { closePty(process); });
   sendBytes(process, "a");
   output += readUntil(process, rowOnTerminal('a'));
   ASSERT_TRUE(output.ends_with(rowOnTerminal('a'))) << visibleBytes(output);
@@ -88,7 +90,6 @@ TEST(HangUp, WhileTheToolWaitsItEndsWithinASecond) {
   const bool exitedCleanly = WIFEXITED(status) && WEXITSTATUS(status) == 0;
   EXPECT_TRUE(diedByHangUp || exitedCleanly) << "wait status " << status;
   EXPECT_LT(elapsed, scaled(milliseconds(1000)).count());
-  closePty(process);
 }
 
 TEST(HangUp, UnderAShellTheReadGivesMinusOneAndTheToolExitsCleanly) {
@@ -102,6 +103,7 @@ TEST(HangUp, UnderAShellTheReadGivesMinusOneAndTheToolExitsCleanly) {
                        statusFile.string(), pidFile.string()};
   std::string output;
   PtyProcess shell = startAndAnswer("/bin/sh", options, output);
+  const EndOnExit ended([&shell] { closePty(shell); });
   sendBytes(shell, "b");
   output += readUntil(shell, rowOnTerminal('b'));
   ASSERT_TRUE(output.ends_with(rowOnTerminal('b'))) << visibleBytes(output);
@@ -121,7 +123,6 @@ TEST(HangUp, UnderAShellTheReadGivesMinusOneAndTheToolExitsCleanly) {
   EXPECT_TRUE(WIFEXITED(status)) << "shell wait status " << status;
   EXPECT_EQ(toolStatus, "0\n") << "the tool's exit status as the shell saw it";
   EXPECT_LT(elapsed, scaled(milliseconds(1000)).count());
-  closePty(shell);
   std::filesystem::remove(statusFile);
   std::filesystem::remove(pidFile);
 }
@@ -213,6 +214,7 @@ TEST(RedirectedInput, BytesOnStandardInputAreNeverKeys) {
   const struct termios fresh = freshTerminalSettings();
   std::string output;
   PtyProcess process = startAndAnswer(keycodes, options, output);
+  const EndOnExit ended([&process] { closePty(process); });
   sendBytes(process, "xy ");
   output += readUntil(process, closingPrompt);
   sendBytes(process, "q");
@@ -222,7 +224,6 @@ TEST(RedirectedInput, BytesOnStandardInputAreNeverKeys) {
   EXPECT_EQ(output, expected) << firstDifference(output, expected);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
   EXPECT_TRUE(sameSettings(fresh, currentSettings(process))) << describeSettings(currentSettings(process));
-  closePty(process);
   std::filesystem::remove(input);
 }
 
@@ -234,6 +235,7 @@ TEST(RedirectedOutput, PipeClosedEarlyNeitherKillsTheToolNorLeavesTheTerminalRaw
   options.arguments = {"-c", "{ \"$0\"; echo $? > \"$1\"; } | head -c 10", keycodes, statusFile.string()};
   std::string output;
   PtyProcess shell = startAndAnswer("/bin/sh", options, output);
+  const EndOnExit ended([&shell] { closePty(shell); });
   const milliseconds settle(200);
   sendBytes(shell, "ab");
   std::this_thread::sleep_for(settle);
@@ -252,7 +254,6 @@ TEST(RedirectedOutput, PipeClosedEarlyNeitherKillsTheToolNorLeavesTheTerminalRaw
   EXPECT_EQ(questions, 1) << visibleBytes(output);
   EXPECT_EQ(rest, expectedGreeting().substr(0, 10)) << visibleBytes(output);
   expectSettingsRestored(shell);
-  closePty(shell);
   std::filesystem::remove(statusFile);
 }
 
@@ -269,6 +270,7 @@ TEST(Burst, OneHundredThousandBytesGiveEveryRowInOrder) {
   const struct termios fresh = freshTerminalSettings();
   std::string output;
   PtyProcess process = startAndAnswer(keycodes, {}, output);
+  const EndOnExit ended([&process] { closePty(process); });
   const milliseconds generous = scaled(milliseconds(120'000));
   EXPECT_TRUE(sendBytesWhileReading(process, burst.bytes, output, generous)) << "the tool stopped reading keys";
   output += readUntil(process, closingPrompt, generous);
@@ -282,7 +284,6 @@ TEST(Burst, OneHundredThousandBytesGiveEveryRowInOrder) {
   EXPECT_EQ(after, "") << visibleBytes(after);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
   EXPECT_TRUE(sameSettings(fresh, currentSettings(process))) << describeSettings(currentSettings(process));
-  closePty(process);
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "keys/byteStream.hpp"
-#include "streamReads.hpp"
+#include "streamTestReads.hpp"
 
 namespace {
 

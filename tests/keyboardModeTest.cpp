@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <chrono>
@@ -10,8 +11,9 @@
 #include <vector>
 
 #include "captureOutput.hpp"
-#include "keys/keyboardProtocol.hpp"
+#include "endOnExit.hpp"
 #include "fakeTerminal.hpp"
+#include "keys/keyboardProtocol.hpp"
 #include "ptyHarness.hpp"
 #include "terminalChecks.hpp"
 #include "transcript.hpp"
@@ -26,9 +28,11 @@ const std::string probe = PROBE_BINARY;
 
 // Starts the tool on a terminal named `term` that answers its keyboard
 // query with `answer`; the opening must end with the query.
-PtyProcess startAndAnswer(const std::string& term, KeyboardAnswer answer, milliseconds delay = milliseconds(0)) {
+PtyProcess startAndAnswer(const std::string& term, KeyboardAnswer answer, milliseconds delay = milliseconds(0),
+                          const std::vector<std::string>& environment = {}) {
   PtyOptions options;
   options.term = term;
+  options.environment = environment;
   PtyProcess process = startInPty(keycodes, options);
   std::string opening;
   EXPECT_TRUE(answerKeyboardQuery(process, opening, answer, delay)) << visibleBytes(opening);
@@ -50,8 +54,8 @@ std::string finishRun(PtyProcess& process, std::string_view keys) {
 
 // Starts the tool in a terminal that answers the keyboard query and reads
 // until the tool has pushed its flags; returns what came after the query.
-PtyProcess startWithEnhancedKeys(std::string& pushed) {
-  PtyProcess process = startAndAnswer("xterm-kitty", KeyboardAnswer::enhancedKeys);
+PtyProcess startWithEnhancedKeys(std::string& pushed, const std::vector<std::string>& environment = {}) {
+  PtyProcess process = startAndAnswer("xterm-kitty", KeyboardAnswer::enhancedKeys, milliseconds(0), environment);
   pushed = readUntil(process, pushEnhancedKeys, milliseconds(2000));
   return process;
 }
@@ -61,6 +65,7 @@ std::string rows(const std::vector<int>& codes) { return rowsOnTerminal(codes); 
 TEST(EnhancedKeyboard, AnsweringTerminalGetsTheFlagsPushedAndPoppedAtTheEnd) {
   std::string pushed;
   PtyProcess process = startWithEnhancedKeys(pushed);
+  const EndOnExit ended([&process] { closePty(process); });
   EXPECT_EQ(pushed, pushEnhancedKeys) << visibleBytes(pushed);
   const std::string output = finishRun(process,
                                        "\x1b[27u"       // Escape, with no wait
@@ -80,7 +85,6 @@ TEST(EnhancedKeyboard, AnsweringTerminalGetsTheFlagsPushedAndPoppedAtTheEnd) {
       rows({27, 0, 72, 0, 141, 1, 0, 148, 10, 13, 0, 149, 127, 0, 32}) + closingPrompt + std::string(popEnhancedKeys);
   EXPECT_EQ(output, expected) << "got:      " << visibleBytes(output) << "\nexpected: " << visibleBytes(expected);
   expectSettingsRestored(process);
-  closePty(process);
 }
 
 TEST(EnhancedKeyboard, AnswerLateWithinTheQueryWaitStillCounts) {
@@ -94,26 +98,27 @@ TEST(EnhancedKeyboard, AnswerLateWithinTheQueryWaitStillCounts) {
 
 TEST(EnhancedKeyboard, KeysTypedWhileTheAnswerIsAwaitedAreKept) {
   PtyProcess process = startAndAnswer("xterm-kitty", KeyboardAnswer::none);
+  const EndOnExit ended([&process] { closePty(process); });
   // A key arrives before the answers, another between them.
   sendBytes(process, "q\x1b[?1u");
   sendBytes(process, "w\x1b[?62c");
   const std::string output = finishRun(process, " ");
   EXPECT_EQ(output, std::string(pushEnhancedKeys) + rows({'q', 'w', 32}) + closingPrompt + std::string(popEnhancedKeys))
       << visibleBytes(output);
-  closePty(process);
 }
 
 TEST(LegacyKeyboard, DeviceAttributesAloneLeaveTheKeyboardAsItIs) {
   PtyProcess process = startAndAnswer("vt220", KeyboardAnswer::deviceAttributes);
+  const EndOnExit ended([&process] { closePty(process); });
   // A late flags answer is skipped like any report; ESC [ A is Up.
   const std::string output = finishRun(process, "\x1b[?1u\x1b[A ");
   EXPECT_EQ(output, rows({224, 72, 32}) + closingPrompt) << visibleBytes(output);
   expectSettingsRestored(process);
-  closePty(process);
 }
 
 TEST(LegacyKeyboard, TerminalThatNeverAnswersDelaysTheFirstKeyByTheQueryWaitAtMost) {
   PtyProcess process = startAndAnswer("vt220", KeyboardAnswer::none);
+  const EndOnExit ended([&process] { closePty(process); });
   const auto sent = Clock::now();
   sendBytes(process, "z");
   const std::string firstRow = readUntil(process, "\r\n", milliseconds(3000));
@@ -123,11 +128,11 @@ TEST(LegacyKeyboard, TerminalThatNeverAnswersDelaysTheFirstKeyByTheQueryWaitAtMo
   EXPECT_LT(waited.count(), keyboardQueryWaitMs + 400) << "first key after " << waited.count() << " ms";
   const std::string output = finishRun(process, " ");
   EXPECT_EQ(output, rows({32}) + closingPrompt) << visibleBytes(output);
-  closePty(process);
 }
 
 TEST(ModifyOtherKeys, XtermWithoutEnhancedKeysGetsItSetAndReset) {
   PtyProcess process = startAndAnswer("xterm-256color", KeyboardAnswer::deviceAttributes);
+  const EndOnExit ended([&process] { closePty(process); });
   const std::string set = readUntil(process, setModifyOtherKeys, milliseconds(2000));
   EXPECT_EQ(set, setModifyOtherKeys) << visibleBytes(set);
   const std::string output = finishRun(process,
@@ -139,14 +144,19 @@ TEST(ModifyOtherKeys, XtermWithoutEnhancedKeysGetsItSetAndReset) {
   EXPECT_EQ(output, rows({0, 148, 10, 0, 45, 32}) + closingPrompt + std::string(resetModifyOtherKeys))
       << visibleBytes(output);
   expectSettingsRestored(process);
-  closePty(process);
 }
 
 class PopOnSignal : public testing::TestWithParam<int> {};
 
 TEST_P(PopOnSignal, FlagsArePoppedBeforeTheToolDies) {
+  // No core files from the crash signals, and the sanitizers' own fault
+  // handlers off, so that the tool's handler is the one that runs.
+  const struct rlimit noCore {};
+  setrlimit(RLIMIT_CORE, &noCore);
   std::string pushed;
-  PtyProcess process = startWithEnhancedKeys(pushed);
+  PtyProcess process =
+      startWithEnhancedKeys(pushed, {"ASAN_OPTIONS=handle_segv=0:handle_sigbus=0:handle_sigfpe=0:handle_sigill=0"});
+  const EndOnExit ended([&process] { closePty(process); });
   ASSERT_EQ(pushed, pushEnhancedKeys) << visibleBytes(pushed);
   kill(process.pid, GetParam());
   const int status = waitForExit(process);
@@ -154,15 +164,16 @@ TEST_P(PopOnSignal, FlagsArePoppedBeforeTheToolDies) {
   EXPECT_EQ(output, popEnhancedKeys) << visibleBytes(output);
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == GetParam()) << "wait status " << status;
   expectSettingsRestored(process);
-  closePty(process);
 }
 
-INSTANTIATE_TEST_SUITE_P(TerminatingSignals, PopOnSignal, testing::Values(SIGTERM, SIGHUP, SIGINT, SIGQUIT),
+INSTANTIATE_TEST_SUITE_P(TerminatingSignals, PopOnSignal,
+                         testing::Values(SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGSEGV, SIGBUS, SIGFPE, SIGILL),
                          [](const testing::TestParamInfo<int>& info) { return std::string(sigabbrev_np(info.param)); });
 
 TEST(PopOnStop, StopPopsTheFlagsAndContinuingPushesThemAgain) {
   std::string pushed;
   PtyProcess process = startWithEnhancedKeys(pushed);
+  const EndOnExit ended([&process] { closePty(process); });
   ASSERT_EQ(pushed, pushEnhancedKeys) << visibleBytes(pushed);
   // The tool leads its own session here, so the stop it raises again is
   // discarded and it takes raw mode and the flags up at once.
@@ -171,21 +182,20 @@ TEST(PopOnStop, StopPopsTheFlagsAndContinuingPushesThemAgain) {
   EXPECT_EQ(around, std::string(popEnhancedKeys) + std::string(pushEnhancedKeys)) << visibleBytes(around);
   const std::string output = finishRun(process, "\x1b[27u ");
   EXPECT_EQ(output, rows({27, 32}) + closingPrompt + std::string(popEnhancedKeys)) << visibleBytes(output);
-  closePty(process);
 }
 
 class PopOnWayOut : public testing::TestWithParam<const char*> {};
 
-TEST_P(PopOnWayOut, FlagsArePoppedBeforeTheSettingsComeBack) {
+TEST_P(PopOnWayOut, FlagsArePoppedAndTheSettingsComeBack) {
   PtyOptions options;
   options.arguments = {GetParam(), "enhanced"};
   PtyProcess process = startInPty(probe, options);
+  const EndOnExit ended([&process] { closePty(process); });
   waitForExit(process);
   const std::string output = readAvailable(process, milliseconds(50));
   EXPECT_TRUE(output.starts_with(std::string(pushEnhancedKeys) + "raw\r\n")) << visibleBytes(output);
   EXPECT_NE(output.find(popEnhancedKeys), std::string::npos) << visibleBytes(output);
   expectSettingsRestored(process);
-  closePty(process);
 }
 
 INSTANTIATE_TEST_SUITE_P(WaysOut, PopOnWayOut, testing::Values("return", "exit", "abort", "throw"),

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "captureOutput.hpp"
+#include "endOnExit.hpp"
 #include "fakeTerminal.hpp"
 #include "keys/keyboardProtocol.hpp"
 #include "ptyHarness.hpp"
@@ -38,6 +39,7 @@ Session runWithKeys(const std::string& keys, const std::string& finalKey = "x", 
   Session session;
   const struct termios before = freshTerminalSettings();
   PtyProcess process = startInPty(keycodes, options);
+  const EndOnExit ended([&process] { closePty(process); });
   // Opening its terminal after the rule line, the tool asks what the
   // keyboard can report; this terminal answers only the device attributes,
   // as a legacy one does.
@@ -52,7 +54,6 @@ Session runWithKeys(const std::string& keys, const std::string& finalKey = "x", 
   const struct termios after = currentSettings(process);
   session.settingsRestored = sameSettings(before, after);
   session.settingsAfter = describeSettings(after) + " before: " + describeSettings(before);
-  closePty(process);
   return session;
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "streamReads.hpp"
+#include "streamTestReads.hpp"
 
 namespace {
 

@@ -22,11 +22,11 @@ void announce(const char* text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2 || openTerminal() < 0) {
+  if (argc < 2 || !openProcessTerminal()) {
     return 2;
   }
   if (argc > 2 && std::strcmp(argv[2], "enhanced") == 0) {
-    useKeyboardMode(pushEnhancedKeys, popEnhancedKeys);
+    processTerminal().useKeyboardMode(pushEnhancedKeys, popEnhancedKeys);
   }
   announce("raw\n");
   const char* const way = argv[1];

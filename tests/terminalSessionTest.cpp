@@ -9,9 +9,12 @@
 #include <thread>
 
 #include "captureOutput.hpp"
+#include "endOnExit.hpp"
 #include "fakeTerminal.hpp"
+#include "keys/keyboardProtocol.hpp"
 #include "ptyHarness.hpp"
 #include "terminalChecks.hpp"
+#include "transcript.hpp"
 
 namespace {
 
@@ -35,12 +38,12 @@ class RestoreOnSignal : public testing::TestWithParam<int> {};
 TEST_P(RestoreOnSignal, SettingsComeBackAndTheToolDiesByTheSameSignal) {
   const int signalNumber = GetParam();
   PtyProcess process = startWaitingForKeys();
+  const EndOnExit ended([&process] { closePty(process); });
   kill(process.pid, signalNumber);
   const int status = waitForExit(process);
   ASSERT_TRUE(WIFSIGNALED(status)) << "wait status " << status;
   EXPECT_EQ(WTERMSIG(status), signalNumber);
   expectSettingsRestored(process);
-  closePty(process);
 }
 
 INSTANTIATE_TEST_SUITE_P(TerminatingSignals, RestoreOnSignal, testing::Values(SIGTERM, SIGHUP, SIGINT, SIGQUIT),
@@ -59,6 +62,7 @@ TEST_P(RestoreOnWayOut, SettingsComeBack) {
   PtyOptions options;
   options.arguments = {wayOut.way};
   PtyProcess process = startInPty(probe, options);
+  const EndOnExit ended([&process] { closePty(process); });
   const int status = waitForExit(process);
   const std::string output = readAvailable(process, milliseconds(20));
   EXPECT_TRUE(output.starts_with("raw\r\n")) << "the probe did not open its terminal: " << visibleBytes(output);
@@ -70,7 +74,6 @@ TEST_P(RestoreOnWayOut, SettingsComeBack) {
     EXPECT_EQ(WEXITSTATUS(status), wayOut.exitCode);
   }
   expectSettingsRestored(process);
-  closePty(process);
 }
 
 INSTANTIATE_TEST_SUITE_P(WaysOut, RestoreOnWayOut,
@@ -82,6 +85,7 @@ TEST(JobControl, DiscardedStopLeavesTheToolRawAndReadingKeys) {
   // Under the test's pty the tool leads its own session, so its process
   // group is orphaned and the kernel discards the stop it raises again.
   PtyProcess process = startWaitingForKeys();
+  const EndOnExit ended([&process] { closePty(process); });
   kill(process.pid, SIGTSTP);
   std::this_thread::sleep_for(milliseconds(100));
   EXPECT_TRUE(isRawMode(currentSettings(process))) << describeSettings(currentSettings(process));
@@ -94,11 +98,11 @@ TEST(JobControl, DiscardedStopLeavesTheToolRawAndReadingKeys) {
   const int status = waitForExit(process);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
   expectSettingsRestored(process);
-  closePty(process);
 }
 
 TEST(JobControl, ContinueAfterAStopTakesRawModeUpAgain) {
   PtyProcess process = startWaitingForKeys();
+  const EndOnExit ended([&process] { closePty(process); });
   kill(process.pid, SIGSTOP);
   std::this_thread::sleep_for(milliseconds(50));
   // Something else changes the settings while the tool is stopped, as a
@@ -113,7 +117,22 @@ TEST(JobControl, ContinueAfterAStopTakesRawModeUpAgain) {
   sendBytes(process, "x");
   waitForExit(process);
   expectSettingsRestored(process);
-  closePty(process);
+}
+
+TEST(RawMode, KeysTypedBeforeItIsEnteredAreKept) {
+  PtyProcess process = startInPty(keycodes);
+  const EndOnExit ended([&process] { closePty(process); });
+  // Typed at once, long before the tool opens its terminal: the cooked
+  // terminal echoes them, which shows that they came before raw mode.
+  sendBytes(process, "ab ");
+  const std::string output = readUntil(process, closingPrompt);
+  ASSERT_TRUE(output.starts_with("ab ")) << "the keys were not typed ahead: " << visibleBytes(output);
+  const std::string table = asTerminalShowsIt(expectedRows({'a', 'b', ' '})) + closingPrompt;
+  EXPECT_TRUE(output.ends_with(std::string(keyboardProtocolQuery) + table)) << visibleBytes(output);
+  sendBytes(process, "x");
+  const int status = waitForExit(process);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
+  expectSettingsRestored(process);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "endOnExit.hpp"
 #include "tmuxSession.hpp"
 
 namespace {
@@ -75,8 +76,8 @@ class TmuxGlyphs : public testing::Test {
 };
 
 TEST_F(TmuxGlyphs, EveryRowLinesUpAndShowsTheGlyphOfItsCode) {
-  const ScopedTmux tmux("env LC_ALL=C.UTF-8 " + keycodes + "; sleep 5");
-  const TmuxSession& session = tmux.session();
+  const TmuxSession session = startTmux("env LC_ALL=C.UTF-8 " + keycodes + "; sleep 5");
+  const EndOnExit ended([&session] { stopTmux(session); });
   ASSERT_TRUE(waitForPaneText(session, std::string(55, '-'), milliseconds(5000))) << capturePane(session);
   ASSERT_TRUE(waitForPaneRawMode(session, milliseconds(5000)));
   for (const char* key : {"Enter", "Escape", "Tab", "BSpace", "C-a", "F1", "Up"}) {

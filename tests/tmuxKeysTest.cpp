@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "captureOutput.hpp"
+#include "endOnExit.hpp"
 #include "tmuxSession.hpp"
 #include "transcript.hpp"
 
@@ -34,6 +35,7 @@ std::string scratchFile(const std::string& name) {
 std::string outputForKeys(const std::vector<KeyPress>& presses, const std::string& name) {
   const std::string output = scratchFile(name);
   const TmuxSession session = startTmux(keycodes + " > " + output + "; sleep 5");
+  const EndOnExit ended([&session] { stopTmux(session); });
   EXPECT_TRUE(waitForFileEnding(output, ruleLine, milliseconds(5000)));
   EXPECT_TRUE(waitForPaneRawMode(session, milliseconds(5000)));
   for (const KeyPress& press : presses) {
@@ -42,7 +44,6 @@ std::string outputForKeys(const std::vector<KeyPress>& presses, const std::strin
   EXPECT_TRUE(waitForFileEnding(output, closingPrompt, milliseconds(5000)));
   pressKey(session, "q");
   const std::string written = readWholeFile(output);
-  stopTmux(session);
   std::remove(output.c_str());
   return written;
 }
@@ -90,6 +91,7 @@ TEST_F(TmuxKeys, StopAndContinueUnderAShellWithJobControl) {
   const std::string after = scratchFile("after");
   const std::string pidFile = scratchFile("pid");
   const TmuxSession session = startTmux("bash --norc --noprofile -i");
+  const EndOnExit ended([&session] { stopTmux(session); });
   typeText(session, "stty -g > " + before);
   pressKey(session, "Enter");
   // The job writes its own process id, then becomes the tool.
@@ -118,7 +120,6 @@ TEST_F(TmuxKeys, StopAndContinueUnderAShellWithJobControl) {
   EXPECT_EQ(readWholeFile(after), settingsBefore) << "settings after the tool ended";
   const std::vector<KeyPress> presses = {{"F1", {0, 59}}, {"Space", {32}}};
   EXPECT_EQ(readWholeFile(output), expectedOutput(presses)) << visibleBytes(readWholeFile(output));
-  stopTmux(session);
   for (const std::string& file : {output, before, during, after, pidFile}) {
     std::remove(file.c_str());
   }

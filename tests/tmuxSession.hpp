@@ -41,17 +41,3 @@ std::string capturePane(const TmuxSession& session);
 bool waitForPaneText(const TmuxSession& session, const std::string& text, std::chrono::milliseconds timeout);
 
 void stopTmux(const TmuxSession& session);
-
-// A session whose server ends when the test leaves the scope, by a failed
-// assertion too.
-class ScopedTmux {
- public:
-  explicit ScopedTmux(const std::string& command) : session_(startTmux(command)) {}
-  ~ScopedTmux() { stopTmux(session_); }
-  ScopedTmux(const ScopedTmux&) = delete;
-  ScopedTmux& operator=(const ScopedTmux&) = delete;
-  [[nodiscard]] const TmuxSession& session() const { return session_; }
-
- private:
-  TmuxSession session_;
-};

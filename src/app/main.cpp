@@ -34,6 +34,13 @@ void endRow() {
   }
 }
 
+// The one text on standard error. Standard error is tied to standard
+// output, so the rows written so far come out first.
+void reportException() {
+  std::cerr << "Exception occurs";
+  endLine(std::cerr);
+}
+
 void writeHeader() {
   printCentered("Zeichen", cellWidth);
   std::cout << separator;
@@ -112,10 +119,15 @@ int main(int argc, char* argv[]) {
       }
     }
   } catch (...) {
-    std::cerr << "Exception occurs";
-    endLine(std::cerr);
+    reportException();
   }
   std::cout << "Press any key to finish." << std::flush;
-  readKey();
+  // The closing read is a key read too: an exception there is reported the
+  // same way and the tool still exits with 0.
+  try {
+    readKey();
+  } catch (...) {
+    reportException();
+  }
   return 0;
 }

@@ -33,7 +33,6 @@ constexpr int waitForever = -1;
 const bool brokenPipeIgnored = std::signal(SIGPIPE, SIG_IGN) != SIG_ERR;
 
 ReaderState readerState;
-int terminalFd = -1;
 // The bytes read from the terminal and how far they are decoded.
 ByteStream keyStream;
 // What made the record read last, and what made the key whose first code
@@ -48,7 +47,8 @@ enum class ReadOutcome : std::uint8_t { bytes, timedOut, closed };
 ReadOutcome readMore(int waitMs) {
   for (;;) {
     // A read that may block anyway needs no poll before it.
-    pollfd poller{terminalFd, POLLIN, 0};
+    const int terminal = processTerminal().descriptor();
+    pollfd poller{terminal, POLLIN, 0};
     const int ready = waitMs == waitForever ? 1 : poll(&poller, 1, waitMs);
     if (ready < 0 && errno == EINTR) {
       continue;
@@ -60,7 +60,7 @@ ReadOutcome readMore(int waitMs) {
       return ReadOutcome::closed;
     }
     char chunk[readChunkSize];
-    const ssize_t count = read(terminalFd, chunk, sizeof chunk);
+    const ssize_t count = read(terminal, chunk, sizeof chunk);
     if (count < 0 && (errno == EINTR || errno == EAGAIN)) {
       continue;
     }
@@ -83,10 +83,9 @@ long long monotonicMs() {
 // best reporting it has on for the run. Everything read while waiting for
 // the answer stays in the key stream: keys typed meanwhile are decoded as
 // usual and the answers themselves are skipped like any other report.
-void chooseKeyboardMode(std::string_view termName) {
-  const ssize_t written = write(terminalFd, keyboardProtocolQuery.data(), keyboardProtocolQuery.size());
+void chooseKeyboardMode(TerminalSession& terminal, std::string_view termName) {
   ProtocolAnswer answer = ProtocolAnswer::none;
-  if (written == static_cast<ssize_t>(keyboardProtocolQuery.size())) {
+  if (terminal.send(keyboardProtocolQuery)) {
     const long long deadline = monotonicMs() + keyboardQueryWaitMs;
     for (long long left = keyboardQueryWaitMs; answer == ProtocolAnswer::none && left > 0;
          left = deadline - monotonicMs()) {
@@ -106,23 +105,22 @@ void chooseKeyboardMode(std::string_view termName) {
   keyStream.setKeyNumberMeaning(answer == ProtocolAnswer::enhanced ? KeyNumberMeaning::unshiftedKey
                                                                    : KeyNumberMeaning::typedCharacter);
   if (answer == ProtocolAnswer::enhanced) {
-    useKeyboardMode(pushEnhancedKeys, popEnhancedKeys);
+    terminal.useKeyboardMode(pushEnhancedKeys, popEnhancedKeys);
   } else if (understandsModifyOtherKeys(termName)) {
     // xterm reports Ctrl, Alt and Shift with every key once modifyOtherKeys
     // is 2.
-    useKeyboardMode(setModifyOtherKeys, resetModifyOtherKeys);
+    terminal.useKeyboardMode(setModifyOtherKeys, resetModifyOtherKeys);
   }
 }
 
 bool openSource() {
-  terminalFd = openTerminal();
-  if (terminalFd < 0) {
+  if (!openProcessTerminal()) {
     return false;
   }
   const char* termName = std::getenv("TERM");
   const std::string_view term = termName != nullptr ? termName : "";
   keyStream = ByteStream(terminalFamilyOf(term));
-  chooseKeyboardMode(term);
+  chooseKeyboardMode(processTerminal(), term);
   return true;
 }
 

@@ -1,7 +1,6 @@
 #include "console/terminalSession.hpp"
 
 #include <fcntl.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,23 +9,18 @@
 
 namespace {
 
-int terminalFd = -1;
-struct termios savedSettings {};
-// Set while the terminal is in raw mode; the one flag every restore checks.
-volatile std::sig_atomic_t rawModeActive = 0;
-// Set from the opening until the final restore; a job-control stop leaves it
-// set, so that the process takes raw mode up again when it continues.
-volatile std::sig_atomic_t sessionOpen = 0;
-// The keyboard reporting mode switched on for the run, if any: sent after
-// raw mode is entered and undone before the settings are put back.
-std::string_view keyboardModeOn;
-std::string_view keyboardModeOff;
-
 // Signals that end the process: each restores the terminal, then the
-// process dies by the same signal so its parent sees the usual status.
-constexpr int terminatingSignals[] = {SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGABRT};
+// process dies by the same signal so its parent sees the usual status. The
+// crash signals are among them: a fault must not leave the terminal raw.
+constexpr int terminatingSignals[] = {SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL};
+// Signals that stop the process: each restores the terminal first.
+constexpr int stopSignals[] = {SIGTSTP, SIGTTIN, SIGTTOU};
+// The signals whose handlers change the session and that may arrive at any
+// moment; the crash signals are left out, as blocking them has no defined
+// outcome when the fault is the process's own.
+constexpr int sessionSignals[] = {SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGABRT, SIGTSTP, SIGTTIN, SIGCONT};
 
-struct termios rawSettings(const struct termios& original) {
+struct termios rawSettingsOf(const struct termios& original) {
   struct termios raw = original;
   // No line editing, echo, signal keys or extended input processing: every
   // key, Ctrl+C and Ctrl+Z included, arrives as its byte.
@@ -39,125 +33,243 @@ struct termios rawSettings(const struct termios& original) {
   return raw;
 }
 
-// Applies settings without waiting for output and without discarding keys
-// typed ahead. SIGTTOU is held back so that a restore from a background
-// process group still goes through instead of stopping the process.
-void applySettings(const struct termios& settings) {
-  sigset_t ttou;
-  sigset_t previous;
-  sigemptyset(&ttou);
-  sigaddset(&ttou, SIGTTOU);
-  sigprocmask(SIG_BLOCK, &ttou, &previous);
-  tcsetattr(terminalFd, TCSANOW, &settings);
-  sigprocmask(SIG_SETMASK, &previous, nullptr);
-}
-
-void sendToTerminal(std::string_view sequence) {
-  while (!sequence.empty()) {
-    const ssize_t written = write(terminalFd, sequence.data(), sequence.size());
-    if (written < 0 && errno == EINTR) {
-      continue;
+// Holds back the session's signals while the session changes, so that no
+// handler sees it half changed; SIGTTOU too when `holdTtou`, and otherwise
+// lets it through even if it was blocked. Raw mode is entered with SIGTTOU
+// let through: from the background the kernel then stops the process before
+// the terminal changes. Restores hold it back, so that they go through from
+// anywhere.
+class HeldSignals {
+ public:
+  explicit HeldSignals(bool holdTtou) {
+    sigprocmask(SIG_SETMASK, nullptr, &previous);
+    sigset_t held = previous;
+    for (const int signalNumber : sessionSignals) {
+      sigaddset(&held, signalNumber);
     }
-    if (written <= 0) {
-      return;
+    if (holdTtou) {
+      sigaddset(&held, SIGTTOU);
+    } else {
+      sigdelset(&held, SIGTTOU);
     }
-    sequence.remove_prefix(static_cast<std::size_t>(written));
+    sigprocmask(SIG_SETMASK, &held, nullptr);
   }
-}
+  ~HeldSignals() { sigprocmask(SIG_SETMASK, &previous, nullptr); }
+  HeldSignals(const HeldSignals&) = delete;
+  HeldSignals& operator=(const HeldSignals&) = delete;
 
-void enterRawMode() {
-  applySettings(rawSettings(savedSettings));
-  sendToTerminal(keyboardModeOn);
-  rawModeActive = 1;
-}
+ private:
+  sigset_t previous{};
+};
 
-void leaveRawMode() {
-  if (rawModeActive != 0) {
-    rawModeActive = 0;
-    sendToTerminal(keyboardModeOff);
-    applySettings(savedSettings);
+constexpr bool holdTtou = true;
+constexpr bool letTtouThrough = false;
+
+class SystemTerminalCalls final : public TerminalCalls {
+ public:
+  int openTerminal() override { return open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC); }
+  void closeTerminal(int descriptor) override { close(descriptor); }
+  int getSettings(int descriptor, struct termios& settings) override { return tcgetattr(descriptor, &settings); }
+  int setSettings(int descriptor, const struct termios& settings) override {
+    return tcsetattr(descriptor, TCSANOW, &settings);
   }
-}
+  ssize_t writeBytes(int descriptor, const char* bytes, std::size_t count) override {
+    return write(descriptor, bytes, count);
+  }
+  bool inForeground(int descriptor) override { return tcgetpgrp(descriptor) == getpgrp(); }
+};
+
+SystemTerminalCalls systemCalls;
+
+// The process's session for the signal handlers: set once its handlers are
+// installed, and only used in async-signal-safe ways.
+TerminalSession* signalSession = nullptr;
 
 void setHandler(int signalNumber, void (*handler)(int)) {
   struct sigaction action {};
   action.sa_handler = handler;
+  // No other session handler runs inside this one.
   sigemptyset(&action.sa_mask);
+  for (const int held : sessionSignals) {
+    sigaddset(&action.sa_mask, held);
+  }
+  sigaddset(&action.sa_mask, SIGTTOU);
+  // Interrupted reads and settings changes go on after a stop.
   action.sa_flags = SA_RESTART;
   sigaction(signalNumber, &action, nullptr);
 }
 
 void onTerminatingSignal(int signalNumber) {
-  restoreTerminal();
+  signalSession->end();
   // Die by the same signal: with the default action back in place, the
-  // signal raised here is delivered as soon as this handler returns.
+  // signal raised here is delivered as soon as this handler returns. A
+  // fault would also come back when the instruction runs again.
   setHandler(signalNumber, SIG_DFL);
   static_cast<void>(raise(signalNumber));
 }
 
-// Raw mode again after any stop, ours or a SIGSTOP: the shell may have
-// changed the settings while the process was stopped.
-void onContinue(int /*signalNumber*/) {
-  const int savedErrno = errno;
-  if (sessionOpen != 0) {
-    enterRawMode();
-  }
-  errno = savedErrno;
+void onStop(int signalNumber);
+
+// Stops the process by `signalNumber` with its default action. A SIGCONT
+// handler runs inside, once the process runs again.
+void stopProcess(int signalNumber) {
+  setHandler(signalNumber, SIG_DFL);
+  sigset_t letThrough;
+  sigemptyset(&letThrough);
+  sigaddset(&letThrough, signalNumber);
+  sigaddset(&letThrough, SIGCONT);
+  sigset_t previous;
+  sigprocmask(SIG_UNBLOCK, &letThrough, &previous);
+  static_cast<void>(raise(signalNumber));
+  sigprocmask(SIG_SETMASK, &previous, nullptr);
+  setHandler(signalNumber, onStop);
 }
 
 void onStop(int signalNumber) {
   const int savedErrno = errno;
-  leaveRawMode();
-  setHandler(signalNumber, SIG_DFL);
-  sigset_t stop;
-  sigemptyset(&stop);
-  sigaddset(&stop, signalNumber);
-  // Stop here. The kernel discards the stop for an orphaned process group;
-  // either way the process goes on past this point only when it runs again,
-  // and then it must not read keys from a cooked terminal.
-  static_cast<void>(raise(signalNumber));
-  // cppcheck-suppress unreachableCode ; raise returns once the process runs again
-  sigprocmask(SIG_UNBLOCK, &stop, nullptr);
-  setHandler(signalNumber, onStop);
-  onContinue(SIGCONT);
+  signalSession->stop(stopProcess, signalNumber);
   errno = savedErrno;
 }
 
-void installRestoreHandlers() {
+void onContinue(int /*signalNumber*/) {
+  const int savedErrno = errno;
+  signalSession->resume();
+  errno = savedErrno;
+}
+
+void installRestoreHandlers(TerminalSession& session) {
+  signalSession = &session;
   // Should registering fail, the other ways out still restore.
   static_cast<void>(std::atexit(restoreTerminal));
   for (const int signalNumber : terminatingSignals) {
     setHandler(signalNumber, onTerminatingSignal);
   }
-  setHandler(SIGTSTP, onStop);
+  for (const int signalNumber : stopSignals) {
+    setHandler(signalNumber, onStop);
+  }
   setHandler(SIGCONT, onContinue);
 }
 
 }  // namespace
 
-int openTerminal() {
-  const int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) {
-    return -1;
+bool TerminalSession::begin() {
+  const int opened = calls.openTerminal();
+  if (opened < 0) {
+    return false;
   }
-  if (tcgetattr(fd, &savedSettings) != 0) {
-    close(fd);
-    return -1;
+  if (calls.getSettings(opened, savedSettings) != 0) {
+    calls.closeTerminal(opened);
+    return false;
   }
-  terminalFd = fd;
-  sessionOpen = 1;
-  installRestoreHandlers();
-  enterRawMode();
-  return fd;
+  rawSettings = rawSettingsOf(savedSettings);
+  terminal = opened;
+  active = 1;
+  return true;
 }
 
-void useKeyboardMode(std::string_view enable, std::string_view disable) {
-  keyboardModeOn = enable;
-  keyboardModeOff = disable;
-  sendToTerminal(keyboardModeOn);
+// The raw flag is set only when the terminal took the settings.
+void TerminalSession::applyRawSettings() {
+  if (calls.setSettings(terminal, rawSettings) == 0) {
+    rawMode = 1;
+  }
 }
 
-void restoreTerminal() {
-  sessionOpen = 0;
+bool TerminalSession::send(std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = calls.writeBytes(terminal, bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) {
+      continue;
+    }
+    if (written <= 0) {
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+// The keyboard mode goes on only over raw mode, and only once: each push
+// must meet exactly one pop.
+void TerminalSession::sendKeyboardMode() {
+  if (rawMode != 0 && modePushed == 0 && !enableMode.empty()) {
+    modePushed = 1;
+    static_cast<void>(send(enableMode));
+  }
+}
+
+// Settings first: they matter most, and writing the keyboard mode off may
+// block on a terminal that is not read.
+void TerminalSession::leaveRawMode() {
+  if (rawMode != 0) {
+    static_cast<void>(calls.setSettings(terminal, savedSettings));
+    rawMode = 0;
+  }
+  if (modePushed != 0) {
+    static_cast<void>(send(disableMode));
+    modePushed = 0;
+  }
+}
+
+void TerminalSession::enterRawMode() {
+  const HeldSignals held(letTtouThrough);
+  if (active == 0 || rawMode != 0) {
+    return;
+  }
+  applyRawSettings();
+  sendKeyboardMode();
+}
+
+void TerminalSession::useKeyboardMode(std::string_view enable, std::string_view disable) {
+  const HeldSignals held(holdTtou);
+  if (modePushed == 0) {
+    enableMode = enable;
+    disableMode = disable;
+  }
+  sendKeyboardMode();
+}
+
+void TerminalSession::stop(void (*stopProcess)(int), int signalNumber) {
+  {
+    const HeldSignals held(holdTtou);
+    leaveRawMode();
+  }
+  stopProcess(signalNumber);
+  if (rawMode == 0) {
+    resume();
+  }
+}
+
+void TerminalSession::resume() {
+  const HeldSignals held(holdTtou);
+  if (active == 0 || !calls.inForeground(terminal)) {
+    return;
+  }
+  applyRawSettings();
+  sendKeyboardMode();
+}
+
+void TerminalSession::end() {
+  const HeldSignals held(holdTtou);
+  active = 0;
   leaveRawMode();
 }
+
+TerminalSession& processTerminal() {
+  static TerminalSession session(systemCalls);
+  return session;
+}
+
+bool openProcessTerminal() {
+  static const bool opened = [] {
+    TerminalSession& session = processTerminal();
+    if (!session.begin()) {
+      return false;
+    }
+    installRestoreHandlers(session);
+    session.enterRawMode();
+    return true;
+  }();
+  return opened;
+}
+
+void restoreTerminal() { processTerminal().end(); }

@@ -59,6 +59,107 @@ stopWine() {
   fi
 }
 
+# The start of a run in a tmux terminal: the executable $1 and the work
+# folder $2 (made here) with a Wine prefix in it; skipped where Wine or tmux
+# is missing.
+prepareTmuxRun() {
+  exe=$1
+  workDir=$2
+  requireExecutable "$exe"
+  findWine
+  command -v tmux >/dev/null 2>&1 || skipTest "tmux is not installed (install tmux)"
+  mkdir -p "$workDir"
+  prepareWinePrefix "$workDir/prefix"
+}
+
+# The seconds since $1, a time as date +%s gives it.
+secondsSince() { echo $(($(date +%s) - $1)); }
+
+# A tmux server of its own, named after $1, so no other session is touched,
+# without any user configuration. It ends on exit, and the socket file tmux
+# leaves behind goes too. With tmuxLocale set (C.UTF-8, say), tmux runs in
+# that locale and takes its terminal as UTF-8.
+useOwnTmux() {
+  socket=keycodes-wine-$1-$$
+  socketPath=${TMUX_TMPDIR:-/tmp}/tmux-$(id -u)/$socket
+  unset TMUX
+  trap stopTmux EXIT
+  trap 'exit 1' HUP INT TERM
+}
+runTmux() {
+  if [ -n "${tmuxLocale:-}" ]; then
+    LC_ALL=$tmuxLocale tmux -u -L "$socket" -f /dev/null "$@"
+  else
+    tmux -L "$socket" -f /dev/null "$@"
+  fi
+}
+stopTmux() {
+  runTmux kill-server 2>/dev/null
+  rm -f "$socketPath"
+}
+
+# Ends a run that went wrong: says what, shows what the tool wrote so far
+# (the script's showProgress), and ends tmux and Wine.
+failRun() {
+  echo "FAILED: $1; output so far:"
+  showProgress
+  stopTmux
+  stopWine
+  exit 1
+}
+
+# Waits until `condition` (a command) succeeds, checking every $3 seconds,
+# and fails the run with `what` after $2 seconds.
+waitFor() {
+  what=$1
+  limit=$2
+  interval=$3
+  shift 3
+  waitStart=$(date +%s)
+  until "$@"; do
+    [ "$(secondsSince "$waitStart")" -lt "$limit" ] || failRun "$what within $limit s"
+    sleep "$interval"
+  done
+}
+
+# True once the tmux session $1's pane is raw: Wine's console reads keys.
+# A key typed before that goes through the line discipline (Enter would
+# arrive as Ctrl+J).
+paneIsRaw() {
+  stty -a <"$(runTmux display-message -p -t "$1" '#{pane_tty}')" 2>/dev/null | grep -q -- '-icanon'
+}
+
+# True once the file $1 holds the rule line under the table header.
+headerWritten() { grep -q -- '^---' "$1" 2>/dev/null; }
+
+# Starts the tool in the tmux session "keys" with the arguments given, its
+# output in the file $output and its exit status in $exitCodeFile, and waits
+# until it reads keys. The terminal must not turn Ctrl keys into signals
+# while Wine reads it; standard input is the terminal.
+startToolWritingFile() {
+  # shellcheck disable=SC2016
+  runTmux new-session -d -s keys -x 120 -y 30 sh -c \
+    'stty -isig; wine=$0; exe=$1; out=$2; code=$3; shift 3; "$wine" "$exe" "$@" >"$out"; echo $? >"$code"' \
+    "$wineCommand" "$exe" "$output" "$exitCodeFile" "$@" || {
+    echo "FAILED: could not start tmux"
+    exit 1
+  }
+  waitFor "keycodes.exe did not start" "$startSeconds" 0.1 eval 'headerWritten "$output" && paneIsRaw keys'
+}
+
+# Ends a run of startToolWritingFile once the keys are sent: passed when the
+# tool exits with 0 and its output is the transcript $1 byte for byte.
+finishToolWritingFile() {
+  waitFor "keycodes.exe did not end after the keys" "$runSeconds" 0.1 test -s "$exitCodeFile"
+  status=0
+  exitCode=$(cat "$exitCodeFile")
+  if [ "$exitCode" != 0 ]; then
+    echo "FAILED: keycodes.exe exited with $exitCode, expected 0"
+    status=1
+  fi
+  finishWithTranscript "$status" "$1" "$output"
+}
+
 # Writes `text` centred in a cell: the left padding is half the gap rounded
 # down, the rest goes to the right.
 writeCentred() {

@@ -13,14 +13,7 @@ startSeconds=20
 runSeconds=30
 keyGapSeconds=0.05
 
-exe=$1
-workDir=$2
-requireExecutable "$exe"
-findWine
-command -v tmux >/dev/null 2>&1 || skipTest "tmux is not installed (install tmux)"
-
-mkdir -p "$workDir"
-prepareWinePrefix "$workDir/prefix"
+prepareTmuxRun "$1" "$2"
 
 output=$workDir/explain-output.txt
 expected=$workDir/explain-expected.txt
@@ -40,61 +33,13 @@ writeExplainedRow() {
   writeTranscriptEnd
 } >"$expected"
 
-socket=keycodes-wine-explain-$$
-socketPath=${TMUX_TMPDIR:-/tmp}/tmux-$(id -u)/$socket
-unset TMUX
-runTmux() { tmux -L "$socket" -f /dev/null "$@"; }
-stopTmux() {
-  runTmux kill-server 2>/dev/null
-  rm -f "$socketPath"
-}
-trap stopTmux EXIT
-trap 'exit 1' HUP INT TERM
-
-# shellcheck disable=SC2016
-runTmux new-session -d -s keys -x 120 -y 30 \
-  sh -c 'stty -isig; "$0" "$1" --explain >"$2"; echo $? >"$3"' "$wineCommand" "$exe" "$output" "$exitCodeFile" || {
-  echo "FAILED: could not start tmux"
-  exit 1
-}
-paneTerminal=$(runTmux display-message -p -t keys '#{pane_tty}')
-
-secondsSince() { echo $(($(date +%s) - $1)); }
-
-# Keys go in once the header is written and Wine's console is raw.
-startTime=$(date +%s)
-until grep -q -- '^---' "$output" 2>/dev/null && stty -a <"$paneTerminal" 2>/dev/null | grep -q -- '-icanon'; do
-  if [ "$(secondsSince "$startTime")" -ge "$startSeconds" ]; then
-    echo "FAILED: keycodes.exe did not start within $startSeconds s; output so far:"
-    sed -n l "$output" 2>/dev/null
-    stopTmux
-    stopWine
-    exit 1
-  fi
-  sleep 0.1
-done
+useOwnTmux explain
+showProgress() { sed -n l "$output" 2>/dev/null; }
+startToolWritingFile --explain
 
 for key in S-F1 Space q; do
   runTmux send-keys -t keys "$key" </dev/null
   sleep "$keyGapSeconds"
 done
 
-startTime=$(date +%s)
-until [ -s "$exitCodeFile" ]; do
-  if [ "$(secondsSince "$startTime")" -ge "$runSeconds" ]; then
-    echo "FAILED: keycodes.exe did not end within $runSeconds s after the keys; output so far:"
-    sed -n l "$output"
-    stopTmux
-    stopWine
-    exit 1
-  fi
-  sleep 0.1
-done
-
-status=0
-exitCode=$(cat "$exitCodeFile")
-if [ "$exitCode" != 0 ]; then
-  echo "FAILED: keycodes.exe exited with $exitCode, expected 0"
-  status=1
-fi
-finishWithTranscript "$status" "$expected" "$output"
+finishToolWritingFile "$expected"

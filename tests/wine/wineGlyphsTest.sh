@@ -22,69 +22,34 @@ keyGapSeconds=0.05
 startSeconds=20
 runSeconds=30
 
-exe=$1
-workDir=$2
-requireExecutable "$exe"
-findWine
-command -v tmux >/dev/null 2>&1 || skipTest "tmux is not installed (install tmux)"
-
-mkdir -p "$workDir"
-prepareWinePrefix "$workDir/prefix"
+prepareTmuxRun "$1" "$2"
 exitCodeFile=$workDir/glyphs-exit-code
 rm -f "$exitCodeFile"
 
-socket=keycodes-wine-glyphs-$$
-socketPath=${TMUX_TMPDIR:-/tmp}/tmux-$(id -u)/$socket
-unset TMUX
-runTmux() { LC_ALL=C.UTF-8 tmux -u -L "$socket" -f /dev/null "$@"; }
-stopTmux() {
-  runTmux kill-server 2>/dev/null
-  rm -f "$socketPath"
-}
-trap stopTmux EXIT
-trap 'exit 1' HUP INT TERM
-
-fail() {
-  echo "FAILED: $1; the screen:"
-  runTmux capture-pane -p -t glyphs
-  stopTmux
-  stopWine
-  exit 1
-}
+tmuxLocale=C.UTF-8
+useOwnTmux glyphs
+showProgress() { runTmux capture-pane -p -t glyphs; }
+screenShows() { runTmux capture-pane -p -t glyphs | grep -q -- "$1"; }
 
 # shellcheck disable=SC2016
 runTmux new-session -d -s glyphs -x 100 -y 30 \
-  sh -c 'stty -isig; "$0" "$1"; echo $? >"$2"; sleep 30' "$wineCommand" "$exe" "$exitCodeFile" ||
-  fail "could not start tmux"
-paneTerminal=$(runTmux display-message -p -t glyphs '#{pane_tty}')
+  sh -c 'stty -isig; "$0" "$1"; echo $? >"$2"; sleep 30' "$wineCommand" "$exe" "$exitCodeFile" || {
+  echo "FAILED: could not start tmux"
+  exit 1
+}
 
-secondsSince() { echo $(($(date +%s) - $1)); }
-
-startTime=$(date +%s)
-until runTmux capture-pane -p -t glyphs | grep -q -- '^---' &&
-  stty -a <"$paneTerminal" 2>/dev/null | grep -q -- '-icanon'; do
-  [ "$(secondsSince "$startTime")" -lt "$startSeconds" ] || fail "keycodes.exe did not start within $startSeconds s"
-  # Looked at twice a second: a tighter loop of tmux clients held Wine's
-  # console back from starting here.
-  sleep 0.5
-done
+# Looked at twice a second: a tighter loop of tmux clients held Wine's
+# console back from starting here.
+waitFor "keycodes.exe did not start" "$startSeconds" 0.5 eval 'screenShows "^---" && paneIsRaw glyphs'
 
 for key in Enter Tab C-a F1 Space; do
   runTmux send-keys -t glyphs "$key" </dev/null
   sleep "$keyGapSeconds"
 done
-startTime=$(date +%s)
-until runTmux capture-pane -p -t glyphs | grep -q 'Press any key to finish'; do
-  [ "$(secondsSince "$startTime")" -lt "$runSeconds" ] || fail "no closing prompt within $runSeconds s"
-  sleep 0.1
-done
+waitFor "no closing prompt" "$runSeconds" 0.1 screenShows 'Press any key to finish'
 rows=$(runTmux capture-pane -p -t glyphs | sed -n '/^---/,/^Press any key/p' | sed '1d;$d')
 runTmux send-keys -t glyphs q </dev/null
-startTime=$(date +%s)
-until [ -s "$exitCodeFile" ]; do
-  [ "$(secondsSince "$startTime")" -lt "$runSeconds" ] || fail "keycodes.exe did not end within $runSeconds s"
-  sleep 0.1
-done
+waitFor "keycodes.exe did not end" "$runSeconds" 0.1 test -s "$exitCodeFile"
 
 status=0
 if [ "$rows" != "$expectedRows" ]; then

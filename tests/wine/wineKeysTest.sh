@@ -34,14 +34,7 @@ keyGapSeconds=0.05
 startSeconds=20
 runSeconds=30
 
-exe=$1
-workDir=$2
-requireExecutable "$exe"
-findWine
-command -v tmux >/dev/null 2>&1 || skipTest "tmux is not installed (install tmux)"
-
-mkdir -p "$workDir"
-prepareWinePrefix "$workDir/prefix"
+prepareTmuxRun "$1" "$2"
 
 output=$workDir/keys-output.txt
 expected=$workDir/keys-expected.txt
@@ -58,48 +51,9 @@ rm -f "$output" "$expected" "$exitCodeFile"
   writeTranscriptEnd
 } >"$expected"
 
-# A tmux server of its own, so no other session is touched, without any
-# user configuration. tmux leaves its socket file behind; it goes too.
-socket=keycodes-wine-$$
-socketPath=${TMUX_TMPDIR:-/tmp}/tmux-$(id -u)/$socket
-unset TMUX
-runTmux() { tmux -L "$socket" -f /dev/null "$@"; }
-stopTmux() {
-  runTmux kill-server 2>/dev/null
-  rm -f "$socketPath"
-}
-trap stopTmux EXIT
-trap 'exit 1' HUP INT TERM
-
-# The terminal must not turn Ctrl keys into signals while Wine reads it.
-# Standard input is the terminal, standard output the file. The arguments
-# are expanded by the shell in the pane.
-# shellcheck disable=SC2016
-runTmux new-session -d -s keys -x 100 -y 30 \
-  sh -c 'stty -isig; "$0" "$1" >"$2"; echo $? >"$3"' "$wineCommand" "$exe" "$output" "$exitCodeFile" || {
-  echo "FAILED: could not start tmux"
-  exit 1
-}
-paneTerminal=$(runTmux display-message -p -t keys '#{pane_tty}')
-
-# The seconds since $1, a time as date +%s gives it.
-secondsSince() { echo $(($(date +%s) - $1)); }
-
-# Keys are pressed only when the table header is written and Wine's console
-# has switched the terminal to raw mode. The header can come first, and a key
-# typed before the switch goes through the line discipline (Enter would
-# arrive as Ctrl+J).
-startTime=$(date +%s)
-until grep -q -- '^---' "$output" 2>/dev/null && stty -a <"$paneTerminal" 2>/dev/null | grep -q -- '-icanon'; do
-  if [ "$(secondsSince "$startTime")" -ge "$startSeconds" ]; then
-    echo "FAILED: keycodes.exe did not start within $startSeconds s; output so far:"
-    sed -n l "$output" 2>/dev/null
-    stopTmux
-    stopWine
-    exit 1
-  fi
-  sleep 0.1
-done
+useOwnTmux keys
+showProgress() { sed -n l "$output" 2>/dev/null; }
+startToolWritingFile
 
 echo "$keyTable" | while IFS=: read -r keys codes; do
   # Word splitting is wanted: a key may be given as several arguments.
@@ -109,22 +63,4 @@ echo "$keyTable" | while IFS=: read -r keys codes; do
 done
 runTmux send-keys -t keys "$finishKey" </dev/null
 
-startTime=$(date +%s)
-until [ -s "$exitCodeFile" ]; do
-  if [ "$(secondsSince "$startTime")" -ge "$runSeconds" ]; then
-    echo "FAILED: keycodes.exe did not end within $runSeconds s after the keys; output so far:"
-    sed -n l "$output"
-    stopTmux
-    stopWine
-    exit 1
-  fi
-  sleep 0.1
-done
-
-status=0
-exitCode=$(cat "$exitCodeFile")
-if [ "$exitCode" != 0 ]; then
-  echo "FAILED: keycodes.exe exited with $exitCode, expected 0"
-  status=1
-fi
-finishWithTranscript "$status" "$expected" "$output"
+finishToolWritingFile "$expected"

@@ -1,7 +1,5 @@
 #include "streamReads.hpp"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <deque>
@@ -51,20 +49,43 @@ std::string showKeys(const std::vector<StreamKey>& keys) {
   return shown;
 }
 
+namespace {
+
+// Every key's bytes stand in the input in order, skipped reports between.
+bool bytesInOrder(std::string_view input, const std::vector<StreamKey>& keys) {
+  std::size_t position = 0;
+  for (const StreamKey& key : keys) {
+    const std::size_t found = key.bytes.empty() ? position : input.find(key.bytes, position);
+    if (found == std::string_view::npos) {
+      return false;
+    }
+    position = found + key.bytes.size();
+  }
+  return true;
+}
+
+}  // namespace
+
 std::vector<StreamKey> keysOfReads(std::string_view input, TerminalFamily family, const std::vector<Read>& reads,
-                                   KeyNumberMeaning keyNumbers) {
+                                   const BrokenStreamRule& broken, KeyNumberMeaning keyNumbers) {
   ByteStream stream(family);
   stream.setKeyNumberMeaning(keyNumbers);
   std::vector<StreamKey> keys;
   std::size_t fedReads = 0;
   std::size_t fedBytes = 0;
   bool inputPaused = false;
+  // Each call gives a key (a byte or more), feeds a read, pauses or ends.
   const std::size_t callLimit = 3 * (input.size() + reads.size()) + 2;
-  for (std::size_t calls = 0; calls <= callLimit; ++calls) {
+  for (std::size_t calls = 0;; ++calls) {
+    if (calls > callLimit) {
+      broken("no progress: more stream calls than bytes and reads", fedBytes);
+      return keys;
+    }
     const bool ready = stream.recordReady();
     const StreamItem item = stream.next(inputPaused);
-    if (!inputPaused) {
-      EXPECT_EQ(ready, item.status == StreamStatus::key) << "recordReady at " << fedBytes << " of " << showBytes(input);
+    if (!inputPaused && ready != (item.status == StreamStatus::key)) {
+      broken("recordReady disagrees with next", fedBytes);
+      return keys;
     }
     if (item.status == StreamStatus::key) {
       keys.push_back({item.record, std::string(item.bytes)});
@@ -72,11 +93,11 @@ std::vector<StreamKey> keysOfReads(std::string_view input, TerminalFamily family
       continue;
     }
     if (item.status == StreamStatus::endOfInput) {
-      return keys;
+      break;
     }
     if (item.partialKeyHeld) {
       if (inputPaused) {
-        ADD_FAILURE() << "needMore after a pause, at " << fedBytes << " of " << showBytes(input);
+        broken("needMore although input has paused", fedBytes);
         return keys;
       }
       if (fedReads > 0 && reads[fedReads - 1].pauseAfter) {
@@ -91,10 +112,15 @@ std::vector<StreamKey> keysOfReads(std::string_view input, TerminalFamily family
       inputPaused = false;
       continue;
     }
-    EXPECT_FALSE(item.partialKeyHeld) << "the start of a key held after the last pause: " << showBytes(input);
+    if (item.partialKeyHeld) {
+      broken("the start of a key held after the last pause", fedBytes);
+      return keys;
+    }
     stream.endInput();
   }
-  ADD_FAILURE() << "no progress after " << callLimit << " calls: " << showBytes(input);
+  if (!bytesInOrder(input, keys)) {
+    broken("a key's bytes are not the next bytes of the input", fedBytes);
+  }
   return keys;
 }
 

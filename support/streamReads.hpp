@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,8 +9,8 @@
 #include "keys/byteStream.hpp"
 
 // Bytes fed to the key byte stream as the terminal source feeds it, in
-// reads chosen by the test, for tests that check what a split or a pause
-// changes.
+// reads chosen by the caller, for the tests and the fuzzer that check what a
+// split or a pause changes.
 
 // One read: the input up to `end`, and whether the Escape wait passes after
 // it without another byte.
@@ -30,12 +31,20 @@ std::string showBytes(std::string_view bytes);
 std::string showRecord(const KeyRecord& record);
 std::string showKeys(const std::vector<StreamKey>& keys);
 
-// The keys the stream gives for `input` arriving in `reads`: after needMore
-// with the start of a key held, a read followed by a pause lets the stream
-// decide; otherwise the next read is fed. Input pauses after the last read,
-// then ends. A broken stream answer is a test failure. `keyNumbers` is what
-// the stream takes CSI u reports for.
+// What the driver does when the stream breaks a rule: the rule, and how
+// many input bytes were fed by then. The driver stops at the first one.
+using BrokenStreamRule = std::function<void(const char* rule, std::size_t fedBytes)>;
+
+// The keys the stream gives for `input` arriving in `reads`, driven as the
+// terminal source drives it: after needMore with the start of a key held, a
+// read followed by a pause lets the stream decide; otherwise the next read
+// is fed. Input pauses after the last read, then ends. Rules checked on the
+// way: the stream makes progress, never asks for more once input has
+// paused, recordReady agrees with what next gives without a pause, and
+// every key's bytes are the next bytes of the input, reports skipped
+// between. `keyNumbers` is what the stream takes CSI u reports for.
 std::vector<StreamKey> keysOfReads(std::string_view input, TerminalFamily family, const std::vector<Read>& reads,
+                                   const BrokenStreamRule& broken,
                                    KeyNumberMeaning keyNumbers = KeyNumberMeaning::unshiftedKey);
 
 // Every way to split `input` into reads, with pauses after the reads that
