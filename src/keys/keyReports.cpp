@@ -9,7 +9,7 @@
 // What a reported key gives, in this order:
 //
 // - A key that types no character (Enter, Tab, the keypad, function and
-//   modifier keys): the tables' pair or character for it, as now.
+//   modifier keys): the tables' pair or character for it, by its key number.
 // - Text, when the report carries it, is what the key typed, whatever the
 //   modifiers: AltGr's characters come so, as a console delivers them.
 // - Ctrl or Alt without text: the tables by the key's place. Ctrl and a
@@ -176,8 +176,11 @@ std::optional<KeyRecord> placedKeyRecord(const KeyReport& report, std::uint32_t 
   const auto layoutKey = usKeyOf(isCharacterKey(report.keyNumber) ? report.keyNumber : 0);
   const auto baseKey = usKeyOf(report.baseLayoutKey);
   const bool ctrlOnly = (flags & ctrlPressed) != 0 && (flags & altPressed) == 0;
-  if (ctrlOnly && layoutKey && keyRecordOf(*layoutKey, flags, true).asciiChar != 0) {
-    return keyRecordOf(*layoutKey, flags, true);
+  if (ctrlOnly && layoutKey) {
+    const KeyRecord record = keyRecordOf(*layoutKey, flags, true);
+    if (record.asciiChar != 0) {
+      return record;
+    }
   }
   if (baseKey) {
     return keyRecordOf(*baseKey, flags, true);
@@ -188,11 +191,6 @@ std::optional<KeyRecord> placedKeyRecord(const KeyReport& report, std::uint32_t 
   return std::nullopt;
 }
 
-bool givesCodeWhenDown(KeyRecord record) {
-  record.keyDown = true;
-  return givesCode(record);
-}
-
 std::vector<KeyRecord> pressRecords(const KeyReport& report) {
   const std::uint32_t flags = modifierFlagsOf(report.modifierBits);
   if (report.keyNumber != 0 && !isCharacterKey(report.keyNumber)) {
@@ -200,27 +198,25 @@ std::vector<KeyRecord> pressRecords(const KeyReport& report) {
       return {keyRecordOf(*key, flags, true)};
     }
   }
-  std::u32string characters = textCharacters(report.text);
-  if (characters.empty()) {
-    if (const auto character = typedCharacter(report)) {
-      characters = *character;
+  const std::u32string text = textCharacters(report.text);
+  if (!text.empty()) {
+    return characterRecords(text);
+  }
+  const auto character = typedCharacter(report);
+  const bool nationalCharacter = character && !isAscii(*character);
+  if ((flags & (ctrlPressed | altPressed)) != 0) {
+    const auto placed = placedKeyRecord(report, flags);
+    if (placed && (givesCode(*placed) || !nationalCharacter)) {
+      return {*placed};
     }
-    if ((flags & (ctrlPressed | altPressed)) != 0) {
-      const auto placed = placedKeyRecord(report, flags);
-      const bool onlyAscii = characters.empty() || isAscii(characters.front());
-      if (placed && (givesCodeWhenDown(*placed) || onlyAscii)) {
-        return {*placed};
-      }
-      if (onlyAscii) {
-        return {keyRecordOf(TerminalKey{}, flags, true)};
-      }
+    if (!nationalCharacter) {
+      return {keyRecordOf(TerminalKey{}, flags, true)};
     }
   }
-  std::vector<KeyRecord> records = characterRecords(characters);
-  if (records.empty()) {
-    records.push_back(keyRecordOf(TerminalKey{}, flags, true));
+  if (!character) {
+    return {keyRecordOf(TerminalKey{}, flags, true)};
   }
-  return records;
+  return characterRecords(std::u32string(1, *character));
 }
 
 }  // namespace
