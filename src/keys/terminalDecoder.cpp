@@ -106,10 +106,10 @@ KeyEvent withAlt(KeyEvent event) {
 
 // A byte that is a character of its own: no key of the tables, the byte as
 // the record's character.
-KeyEvent characterEvent(unsigned char byte) { return {TerminalKey{0, 0, byte}, 0, true, std::nullopt}; }
+KeyEvent characterEvent(unsigned char byte) { return {TerminalKey{0, 0, byte}, 0, true}; }
 
 KeyEvent byteKeyEvent(unsigned char byte, std::uint32_t modifiers = 0) {
-  return {keyOfByte(byte).value_or(TerminalKey{}), modifiers, true, std::nullopt};
+  return {keyOfByte(byte).value_or(TerminalKey{}), modifiers, true};
 }
 
 KeyEvent escapeKeyEvent() { return byteKeyEvent(escapeByte); }
@@ -298,7 +298,7 @@ std::optional<KeyEvent> numberedKeyEvent(const Parameters& fields, unsigned char
                                 : final == '^' ? leftCtrlPressed
                                                : leftCtrlPressed | shiftPressed;
     const auto key = keyOfTildeNumber(number);
-    return key ? std::optional{KeyEvent{*key, flags, true, std::nullopt}} : std::nullopt;
+    return key ? std::optional{KeyEvent{*key, flags, true}} : std::nullopt;
   }
   if (number == modifyOtherKeysNumber && fields.size() >= 3) {
     return modifyOtherKeysEvent(fields);
@@ -309,8 +309,7 @@ std::optional<KeyEvent> numberedKeyEvent(const Parameters& fields, unsigned char
   if (!key) {
     return std::nullopt;
   }
-  return KeyEvent{*key, flagsOfParameter(parameterAt(fields, 1)), isKeyDownEvent(parameterAt(fields, 1, 1)),
-                  std::nullopt};
+  return KeyEvent{*key, flagsOfParameter(parameterAt(fields, 1)), isKeyDownEvent(parameterAt(fields, 1, 1))};
 }
 
 // CSI X, CSI 1;m X, SS3 X, SS3 m X and SS3 1;m X.
