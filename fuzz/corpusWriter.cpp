@@ -1,7 +1,8 @@
 // Writes the fuzzer's seed corpus: one file for each byte sequence the
 // decoder knows, found through the sequence tables' own lookups, in the
 // forms terminals send (plain, with modifiers, released, with Alt), and the
-// reports it skips. Each file is the family byte, then the bytes.
+// reports it skips. Each file is the family byte (with 4 added where CSI u
+// reports are modifyOtherKeys'), then the bytes.
 //
 //   decoder_corpus_writer DIRECTORY
 //
@@ -48,7 +49,10 @@ constexpr std::array<TerminalFamily, 4> families = {TerminalFamily::xterm, Termi
 struct Seed {
   TerminalFamily family;
   std::string bytes;
+  KeyNumberMeaning keyNumbers = KeyNumberMeaning::unshiftedKey;
 };
+
+constexpr std::size_t familyCount = 4;
 
 std::string joined(std::initializer_list<std::string_view> parts) {
   std::string bytes;
@@ -77,7 +81,7 @@ const char* familyName(TerminalFamily family) {
 std::string fileNameOf(const Seed& seed) {
   static constexpr std::string_view hexDigits = "0123456789abcdef";
   std::string name = familyName(seed.family);
-  name += '-';
+  name += seed.keyNumbers == KeyNumberMeaning::typedCharacter ? "-typed-" : "-";
   for (const char character : seed.bytes) {
     const auto byte = static_cast<unsigned char>(character);
     name += hexDigits[byte >> 4U];
@@ -98,7 +102,12 @@ void addBytes(std::vector<Seed>& seeds) {
     // ESC and the byte: Alt and its key, an introducer cut short, or Escape.
     seeds.push_back({TerminalFamily::xterm, joined({esc, single})});
   }
-  seeds.push_back({TerminalFamily::xterm, "\xc3\xa9\xe2\x82\xac"});
+  // UTF-8 characters of two, three and four bytes, one cut off, an
+  // overlong form and a surrogate.
+  for (const std::string_view character :
+       {"\xc3\xa4", "\xc3\xa9\xe2\x82\xac", "\xf0\x9f\x98\x80", "\xe2\x82", "\xc0\xaf", "\xed\xa0\x80"}) {
+    seeds.push_back({TerminalFamily::xterm, std::string(character)});
+  }
 }
 
 void addTildeForms(std::vector<Seed>& seeds) {
@@ -168,10 +177,21 @@ void addKeyNumbers(std::vector<Seed>& seeds) {
       addKeyNumberForms(seeds, number);
     }
   }
-  // Another layout's key by its base layout key, a shifted key, text.
-  seeds.push_back({TerminalFamily::xterm, joined({csi, "1089::99;5u"})});
-  seeds.push_back({TerminalFamily::xterm, joined({csi, "97:65;2u"})});
-  seeds.push_back({TerminalFamily::xterm, joined({csi, "0;;229u"})});
+  // The full form: other layouts' keys with their shifted and base layout
+  // keys, text of one or more characters, locks, repeat and release.
+  for (const std::string_view report :
+       {"1089::99;5u", "97:65;2u", "0;;229u", "228u", "228::39;u", "228:196:39;2u", "55:47;2;47u", "64::113;;64u",
+        "122::121;3u", "122::121;5u", "97;65u", "97;66;97u", "57400;129;49u", "101;;101:769u", "0;;128512u",
+        "228;1:3;228u", "97;1:2;97u"}) {
+    seeds.push_back({TerminalFamily::xterm, joined({csi, report})});
+  }
+  // modifyOtherKeys: the character typed, in both forms.
+  for (const std::string_view report : {"27;2;47~", "27;3;228~", "27;6;65~"}) {
+    seeds.push_back({TerminalFamily::xterm, joined({csi, report})});
+  }
+  for (const std::string_view report : {"47;2u", "65;6u", "9;5u", "196;2u"}) {
+    seeds.push_back({TerminalFamily::xterm, joined({csi, report}), KeyNumberMeaning::typedCharacter});
+  }
 }
 
 void addReports(std::vector<Seed>& seeds) {
@@ -250,7 +270,8 @@ int main(int argumentCount, char** arguments) {
   removeOldSeeds(directory);
   for (const auto& [name, seed] : files) {
     std::ofstream file(directory / name, std::ios::binary);
-    file.put(static_cast<char>(seed.family));
+    file.put(static_cast<char>(static_cast<std::size_t>(seed.family) +
+                               familyCount * static_cast<std::size_t>(seed.keyNumbers)));
     file << seed.bytes;
     if (!file) {
       static_cast<void>(std::fprintf(stderr, "cannot write %s\n", (directory / name).c_str()));

@@ -15,8 +15,9 @@
 // - recordReady agrees with what next gives without a pause;
 // - codes only in -1..255.
 //
-// Input: the first byte picks the terminal family, the rest are the bytes
-// the terminal sent.
+// Input: the first byte picks the terminal family (its value modulo 4) and
+// what CSI u reports mean (the next bit: set for modifyOtherKeys), the rest
+// are the bytes the terminal sent.
 
 #include <cstddef>
 #include <cstdint>
@@ -38,6 +39,13 @@ namespace {
 
 constexpr int largestCode = 255;
 constexpr std::size_t familyCount = 4;
+constexpr std::size_t keyNumberMeaningCount = 2;
+
+// The terminal the input is read for.
+struct FuzzedTerminal {
+  TerminalFamily family;
+  KeyNumberMeaning keyNumbers;
+};
 constexpr std::size_t longestRandomChunk = 17;
 // One pause after about every fourth read.
 constexpr std::uint64_t pauseOneIn = 4;
@@ -70,10 +78,11 @@ std::uint64_t hashOf(std::string_view bytes) {
 
 // The keys of `input` arriving in `reads`; any rule the stream breaks on
 // the way ends the run.
-std::vector<StreamKey> checkedKeysOfReads(std::string_view input, TerminalFamily family,
+std::vector<StreamKey> checkedKeysOfReads(std::string_view input, FuzzedTerminal terminal,
                                           const std::vector<Read>& reads) {
-  return keysOfReads(input, family, reads,
-                     [input](const char* rule, std::size_t fedBytes) { failProperty(rule, input, fedBytes); });
+  return keysOfReads(
+      input, terminal.family, reads,
+      [input](const char* rule, std::size_t fedBytes) { failProperty(rule, input, fedBytes); }, terminal.keyNumbers);
 }
 
 // The same pauses, each stretch between them in one read.
@@ -109,9 +118,9 @@ std::vector<Read> randomReads(std::size_t size, std::uint64_t seed, bool withPau
   return reads;
 }
 
-void expectSameKeys(std::string_view input, TerminalFamily family, const std::vector<Read>& reads, const char* how) {
-  const std::vector<StreamKey> reference = checkedKeysOfReads(input, family, readsAtPauses(reads));
-  const std::vector<StreamKey> split = checkedKeysOfReads(input, family, reads);
+void expectSameKeys(std::string_view input, FuzzedTerminal terminal, const std::vector<Read>& reads, const char* how) {
+  const std::vector<StreamKey> reference = checkedKeysOfReads(input, terminal, readsAtPauses(reads));
+  const std::vector<StreamKey> split = checkedKeysOfReads(input, terminal, reads);
   std::size_t index = 0;
   while (index < reference.size() && index < split.size() && sameKey(reference[index], split[index])) {
     ++index;
@@ -123,11 +132,11 @@ void expectSameKeys(std::string_view input, TerminalFamily family, const std::ve
 
 // Each answer of decodeKey with input still coming is needMore or the
 // answer it gives once input has paused.
-void expectPauseDecidesOnlyTheEnd(std::string_view bytes, TerminalFamily family) {
+void expectPauseDecidesOnlyTheEnd(std::string_view bytes, FuzzedTerminal terminal) {
   for (std::size_t start = 0; start < bytes.size();) {
     const std::string_view rest = bytes.substr(start);
-    const DecodeResult paused = decodeKey(rest, family, true);
-    const DecodeResult waiting = decodeKey(rest, family, false);
+    const DecodeResult paused = decodeKey(rest, terminal.family, true, terminal.keyNumbers);
+    const DecodeResult waiting = decodeKey(rest, terminal.family, false, terminal.keyNumbers);
     if (paused.length == 0 || paused.length > rest.size()) {
       failProperty("length outside 1 to the bytes held", bytes, start);
     }
@@ -215,22 +224,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 0) {
     return 0;
   }
-  const auto family = static_cast<TerminalFamily>(data[0] % familyCount);
+  const FuzzedTerminal terminal{
+      static_cast<TerminalFamily>(data[0] % familyCount),
+      static_cast<KeyNumberMeaning>(data[0] / familyCount % keyNumberMeaningCount),
+  };
   const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
 
-  expectPauseDecidesOnlyTheEnd(bytes, family);
-  const std::vector<StreamKey> whole = checkedKeysOfReads(bytes, family, {{bytes.size(), true}});
+  expectPauseDecidesOnlyTheEnd(bytes, terminal);
+  const std::vector<StreamKey> whole = checkedKeysOfReads(bytes, terminal, {{bytes.size(), true}});
   if (bytes.size() > 1) {
     const std::uint64_t hash = hashOf(bytes);
     if (bytes.size() <= longestByteByByteFeed) {
-      expectSameKeys(bytes, family, byteByByte(bytes.size()), "fed one byte at a time, the keys differ");
+      expectSameKeys(bytes, terminal, byteByByte(bytes.size()), "fed one byte at a time, the keys differ");
     }
     const std::size_t splitPoint = 1 + static_cast<std::size_t>(hash % (bytes.size() - 1));
-    expectSameKeys(bytes, family, {{splitPoint, false}, {bytes.size(), true}}, "split in two, the keys differ");
-    expectSameKeys(bytes, family, {{splitPoint, true}, {bytes.size(), true}},
+    expectSameKeys(bytes, terminal, {{splitPoint, false}, {bytes.size(), true}}, "split in two, the keys differ");
+    expectSameKeys(bytes, terminal, {{splitPoint, true}, {bytes.size(), true}},
                    "split in two with a pause, the keys differ from two reads");
-    expectSameKeys(bytes, family, randomReads(bytes.size(), hash, false), "fed in random reads, the keys differ");
-    expectSameKeys(bytes, family, randomReads(bytes.size(), hash, true),
+    expectSameKeys(bytes, terminal, randomReads(bytes.size(), hash, false), "fed in random reads, the keys differ");
+    expectSameKeys(bytes, terminal, randomReads(bytes.size(), hash, true),
                    "fed in random reads with pauses, the keys differ from one read per pause");
   }
 

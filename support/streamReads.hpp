@@ -42,9 +42,10 @@ using BrokenStreamRule = std::function<void(const char* rule, std::size_t fedByt
 // way: the stream makes progress, never asks for more once input has
 // paused, recordReady agrees with what next gives without a pause, and
 // every key's bytes are the next bytes of the input, reports skipped
-// between.
+// between. `keyNumbers` is what the stream takes CSI u reports for.
 std::vector<StreamKey> keysOfReads(std::string_view input, TerminalFamily family, const std::vector<Read>& reads,
-                                   const BrokenStreamRule& broken);
+                                   const BrokenStreamRule& broken,
+                                   KeyNumberMeaning keyNumbers = KeyNumberMeaning::unshiftedKey);
 
 // Every way to split `input` into reads, with pauses after the reads that
 // end at `pausesAt` and after the last. Inputs of up to 12 bytes.

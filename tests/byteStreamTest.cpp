@@ -106,8 +106,9 @@ TEST(ByteStreamReady, saysWhetherAKeyIsThereWithoutReadingMore) {
 
 // A decoder that reads M as three records, as a key whose character takes
 // three bytes would give.
-DecodeResult threeRecordsForM(std::string_view bytes, TerminalFamily family, bool inputPaused) {
-  DecodeResult result = decodeKey(bytes, family, inputPaused);
+DecodeResult threeRecordsForM(std::string_view bytes, TerminalFamily family, bool inputPaused,
+                              KeyNumberMeaning keyNumbers) {
+  DecodeResult result = decodeKey(bytes, family, inputPaused, keyNumbers);
   if (!bytes.empty() && bytes[0] == 'M') {
     result.record.asciiChar = 0xE2;
     KeyRecord more;

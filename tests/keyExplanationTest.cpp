@@ -76,6 +76,10 @@ TEST(KeyExplanation, namesTheKeyAndQuotesTheBytesTheTerminalSent) {
       {"\x1b[97;5u", R"(Ctrl+A  "\e[97;5u")"},
       {"\x1b[57414u", R"(Keypad Enter  "\e[57414u")"},
       {"\x1b[57404u", R"(Keypad 5  "\e[57404u")"},
+      // A national character by itself, an Alt pair by the US key at its place.
+      {"\x1b[228::39;u", R"(ä  "\e[228::39;u")"},
+      {"\x1b[8364::101;;8364u", R"(€  "\e[8364::101;;8364u")"},
+      {"\x1b[122::121;3u", R"(Alt+Y  "\e[122::121;3u")"},
       // xterm's modifyOtherKeys.
       {"\x1b[27;5;9~", R"(Ctrl+Tab  "\e[27;5;9~")"},
       {"\x1b[27;3;97~", R"(Alt+A  "\e[27;3;97~")"},

@@ -43,11 +43,12 @@ std::string showDecoded(const std::vector<Decoded>& results) {
 // Decodes `bytes` sent at once, then checks that the byte stream gives the
 // same keys, with the same bytes, when they arrive in one read, byte by
 // byte, and split in two at every boundary.
-std::vector<Decoded> decodeStream(std::string_view bytes, TerminalFamily family) {
+std::vector<Decoded> decodeStream(std::string_view bytes, TerminalFamily family,
+                                  KeyNumberMeaning keyNumbers = KeyNumberMeaning::unshiftedKey) {
   std::vector<Decoded> whole;
   std::vector<StreamKey> keys;
   for (std::size_t start = 0; start < bytes.size();) {
-    const DecodeResult result = decodeKey(bytes.substr(start), family, true);
+    const DecodeResult result = decodeKey(bytes.substr(start), family, true, keyNumbers);
     if (result.length == 0 || result.length > bytes.size() - start) {
       ADD_FAILURE() << "length " << result.length << " at " << start << " of " << showBytes(bytes);
       break;
@@ -73,7 +74,7 @@ std::vector<Decoded> decodeStream(std::string_view bytes, TerminalFamily family)
   }
   splits.push_back(byteByByte);
   for (const std::vector<Read>& reads : splits) {
-    const std::vector<StreamKey> split = keysOfReads(bytes, family, reads);
+    const std::vector<StreamKey> split = keysOfReads(bytes, family, reads, keyNumbers);
     const bool same = std::equal(keys.begin(), keys.end(), split.begin(), split.end(), sameKey);
     EXPECT_TRUE(same) << showBytes(bytes) << " fed in " << reads.size() << " reads, first ending at "
                       << reads.front().end << ":\n  whole: " << showKeys(keys) << "\n  split: " << showKeys(split);
@@ -98,9 +99,10 @@ struct CodeVector {
   std::vector<int> codes;
 };
 
-void expectCodes(TerminalFamily family, const std::vector<CodeVector>& vectors) {
+void expectCodes(TerminalFamily family, const std::vector<CodeVector>& vectors,
+                 KeyNumberMeaning keyNumbers = KeyNumberMeaning::unshiftedKey) {
   for (const CodeVector& vector : vectors) {
-    const std::vector<Decoded> decoded = decodeStream(vector.bytes, family);
+    const std::vector<Decoded> decoded = decodeStream(vector.bytes, family, keyNumbers);
     EXPECT_EQ(codesOf(decoded), vector.codes)
         << vector.key << ": " << showBytes(vector.bytes) << " -> " << showDecoded(decoded);
   }
@@ -150,12 +152,13 @@ TEST(TerminalFamily, followsTheTermName) {
   for (const char* other : {"xterm-256color", "screen", "tmux-256color", "xterm-kitty", "vt220", "st52", "", "sun"}) {
     EXPECT_EQ(terminalFamilyOf(other), xterm) << other;
   }
-  // Only xterm itself (and the terminals that take its name) is asked for
-  // modifyOtherKeys.
-  for (const char* name : {"xterm", "xterm-256color", "xterm-kitty"}) {
+  // xterm (and the terminals that take its name) and the multiplexers are
+  // asked for modifyOtherKeys.
+  for (const char* name :
+       {"xterm", "xterm-256color", "xterm-kitty", "tmux", "tmux-256color", "screen", "screen.xterm-256color"}) {
     EXPECT_TRUE(understandsModifyOtherKeys(name)) << name;
   }
-  for (const char* name : {"screen", "tmux-256color", "rxvt-unicode", "linux", "st-256color", "", "vt220"}) {
+  for (const char* name : {"rxvt-unicode", "linux", "st-256color", "", "vt220", "sun"}) {
     EXPECT_FALSE(understandsModifyOtherKeys(name)) << name;
   }
 }
@@ -472,7 +475,6 @@ TEST(KittyKeys, carryTheCharacterOrTheKeyOfEachState) {
                          {"shifted key given", "\x1b[97:65;2u", {'A'}},
                          {"text given", "\x1b[97;2;65u", {'A'}},
                          {"Cyrillic Ctrl+es by its base layout key", "\x1b[1089::99;5u", {3}},
-                         {"text of no US key has no code", "\x1b[0;;229u", {}},
                      });
 }
 
@@ -559,6 +561,93 @@ TEST(ModifyOtherKeys, decodesTheKeyByItsCharacter) {
                          {"Ctrl+1 has no code", "\x1b[27;5;49~", {}},
                          {"Ctrl+space", "\x1b[27;5;32~", {' '}},
                      });
+}
+
+// What a German keyboard's keys give: the reports are those kitty (flags 31)
+// and xterm (modifyOtherKeys 2) send for them on that layout.
+TEST(KeyReports, giveWhatTheKeyTypedOnAnyLayout) {
+  expectCodes(xterm, {
+                         {"a-umlaut, no text", "\x1b[228u", {0xC3, 0xA4}},
+                         {"a-umlaut with its base layout key", "\x1b[228::39;u", {0xC3, 0xA4}},
+                         {"Shift+a-umlaut by its shifted key", "\x1b[228:196:39;2u", {0xC3, 0x84}},
+                         {"sharp s", "\x1b[223::45;u", {0xC3, 0x9F}},
+                         {"Shift+7 with shifted key and text", "\x1b[55:47;2;47u", {'/'}},
+                         {"Shift+7 with its shifted key", "\x1b[55:47;2u", {'/'}},
+                         {"Shift+7 with its text", "\x1b[55;2;47u", {'/'}},
+                         {"Shift+7 with neither: the US shift", "\x1b[55;2u", {'&'}},
+                         {"AltGr+Q as text", "\x1b[64::113;;64u", {'@'}},
+                         {"AltGr+E as text", "\x1b[8364::101;;8364u", {0xE2, 0x82, 0xAC}},
+                         {"text wins over Ctrl+Alt", "\x1b[113;7;64u", {'@'}},
+                         {"Alt+z by the base layout key", "\x1b[122::121;3u", {0, 21}},
+                         {"Alt+a-umlaut by the base layout key", "\x1b[228::39;3u", {0, 40}},
+                         {"Alt+Shift+a-umlaut", "\x1b[228:196:39;4u", {0, 40}},
+                         {"Ctrl+z by the layout's key", "\x1b[122::121;5u", {26}},
+                         {"Ctrl+e-acute's pair by the base layout key", "\x1b[233::50;5u", {0, 3}},
+                         {"Ctrl+a-umlaut has no code: its character", "\x1b[228::39;5u", {0xC3, 0xA4}},
+                         {"Alt+a-umlaut without base key: its character", "\x1b[228;3u", {0xC3, 0xA4}},
+                         {"xterm a-umlaut", "\x1b[27;2;196~", {0xC3, 0x84}},
+                         {"xterm Shift+7 is not shifted again", "\x1b[27;2;47~", {'/'}},
+                         {"xterm Alt+z by its character", "\x1b[27;3;122~", {0, 44}},
+                         {"xterm Alt+a-umlaut: its character", "\x1b[27;3;228~", {0xC3, 0xA4}},
+                         {"xterm Ctrl+z", "\x1b[27;5;122~", {26}},
+                     });
+}
+
+TEST(KeyReports, locksChangeTheCaseOfLettersOnly) {
+  expectCodes(xterm, {
+                         {"Caps Lock+a", "\x1b[97;65u", {'A'}},
+                         {"Caps Lock+Shift+a", "\x1b[97;66u", {'a'}},
+                         {"Caps Lock+Shift+a with shifted key", "\x1b[97:65;66u", {'a'}},
+                         {"text decides", "\x1b[97;66;97u", {'a'}},
+                         {"Caps Lock+a-umlaut", "\x1b[228::39;65u", {0xC3, 0x84}},
+                         {"Caps Lock+1", "\x1b[49;65u", {'1'}},
+                         {"Caps Lock+Shift+1", "\x1b[49;66u", {'!'}},
+                         {"Num Lock+a", "\x1b[97;129u", {'a'}},
+                         {"Num Lock+Caps Lock+Shift+z", "\x1b[122;194u", {'z'}},
+                         {"Caps Lock+Ctrl+a", "\x1b[97;69u", {1}},
+                         {"Num Lock+keypad 1", "\x1b[57400;129;49u", {'1'}},
+                     });
+}
+
+TEST(KeyReports, takeEveryFieldOfTheFullForm) {
+  expectDecoded("\x1b[101;;101:769u", xterm,
+                {key(keyRecord('e', 18, 0), 15), followingByte(0xCC), followingByte(0x81)});
+  // A release types nothing, text or not: one key-up record.
+  expectDecoded("\x1b[228;1:3;228u", xterm, {key(keyRecord(0xC3, 0, 0, false), 14)});
+  expectCodes(xterm, {
+                         {"text of two code points", "\x1b[101;;101:769u", {'e', 0xCC, 0x81}},
+                         {"text of a character beyond U+FFFF", "\x1b[0;;128512u", {0xF0, 0x9F, 0x98, 0x80}},
+                         {"text without key number", "\x1b[;;229u", {0xC3, 0xA5}},
+                         {"text of no US key", "\x1b[0;;229u", {0xC3, 0xA5}},
+                         {"empty modifiers", "\x1b[97;u", {'a'}},
+                         {"empty modifiers and text", "\x1b[97;;u", {'a'}},
+                         {"empty shifted key", "\x1b[97:;2u", {'A'}},
+                         {"base layout key only", "\x1b[97::97u", {'a'}},
+                         {"event without modifiers", "\x1b[97;:2u", {'a'}},
+                         {"control characters in text", "\x1b[97;;13:97u", {'a'}},
+                         {"repeat with text", "\x1b[97;1:2;97u", {'a'}},
+                         {"repeat of a-umlaut", "\x1b[228::39;1:2u", {0xC3, 0xA4}},
+                         {"release with text", "\x1b[97;1:3;97u", {}},
+                         {"release of a-umlaut", "\x1b[228::39;1:3u", {}},
+                         {"a surrogate is no character", "\x1b[55296u", {}},
+                     });
+}
+
+// tmux and xterm's formatOtherKeys send modifyOtherKeys as CSI c ; m u,
+// where c already has Shift applied.
+TEST(KeyReports, inModifyOtherKeysNameTheCharacterTyped) {
+  expectCodes(xterm, {{"US Shift+slash", "\x1b[47;2u", {'?'}}});
+  expectCodes(xterm,
+              {
+                  {"Shift+7 on German", "\x1b[47;2u", {'/'}},
+                  {"Ctrl+Shift+A", "\x1b[65;6u", {1}},
+                  {"Ctrl+Tab", "\x1b[9;5u", {0, 148}},
+                  {"Ctrl+Enter", "\x1b[13;5u", {10}},
+                  {"Shift+Enter", "\x1b[13;2u", {13}},
+                  {"Alt+Shift+a", "\x1b[65;4u", {0, 30}},
+                  {"Shift+a-umlaut", "\x1b[196;2u", {0xC3, 0x84}},
+              },
+              KeyNumberMeaning::typedCharacter);
 }
 
 // Every byte string over bytes that start, continue, end and break

@@ -32,9 +32,10 @@ std::string scratchFile(const std::string& name) {
 
 // Runs the tool in tmux with its output going to a file, presses the keys,
 // then one more key at the closing prompt, and returns what it wrote.
-std::string outputForKeys(const std::vector<KeyPress>& presses, const std::string& name) {
+std::string outputForKeys(const std::vector<KeyPress>& presses, const std::string& name,
+                          const std::vector<std::string>& serverOptions = {}) {
   const std::string output = scratchFile(name);
-  const TmuxSession session = startTmux(keycodes + " > " + output + "; sleep 5");
+  const TmuxSession session = startTmux(keycodes + " > " + output + "; sleep 5", serverOptions);
   const EndOnExit ended([&session] { stopTmux(session); });
   EXPECT_TRUE(waitForFileEnding(output, ruleLine, milliseconds(5000)));
   EXPECT_TRUE(waitForPaneRawMode(session, milliseconds(5000)));
@@ -73,6 +74,17 @@ TEST_F(TmuxKeys, GiveTheCodesOfTheWindowsConsole) {
       {"Escape", {27}},  {"Space", {32}},
   };
   const std::string written = outputForKeys(presses, "keys");
+  const std::string expected = expectedOutput(presses);
+  EXPECT_EQ(written, expected) << "got:      " << visibleBytes(written) << "\nexpected: " << visibleBytes(expected);
+}
+
+// tmux passes Ctrl+Tab, Ctrl+Enter and the like on with extended-keys on,
+// and then only to a program that sets modifyOtherKeys, as the tool does.
+TEST_F(TmuxKeys, WithExtendedKeysGiveModifiedKeysTheirCodes) {
+  const std::vector<KeyPress> presses = {
+      {"C-Tab", {0, 148}}, {"C-Enter", {10}}, {"BTab", {0, 15}}, {"M-a", {0, 30}}, {"C-S-a", {1}}, {"Space", {32}},
+  };
+  const std::string written = outputForKeys(presses, "extended-keys", {"extended-keys on"});
   const std::string expected = expectedOutput(presses);
   EXPECT_EQ(written, expected) << "got:      " << visibleBytes(written) << "\nexpected: " << visibleBytes(expected);
 }

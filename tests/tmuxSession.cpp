@@ -59,10 +59,15 @@ constexpr std::chrono::milliseconds pressInterval(50);
 
 bool tmuxAvailable() { return std::system("command -v tmux >/dev/null 2>&1") == 0; }
 
-TmuxSession startTmux(const std::string& command) {
+TmuxSession startTmux(const std::string& command, const std::vector<std::string>& serverOptions) {
   static int sessionCount = 0;
   TmuxSession session{"keycodes-test-" + std::to_string(getpid()) + "-" + std::to_string(++sessionCount)};
-  run(tmuxCommand(session, "-f /dev/null new-session -d -x 100 -y 40 " + quoted(command)));
+  std::string options;
+  for (const std::string& option : serverOptions) {
+    options += "set-option -s " + option + " \\; ";
+  }
+  const std::string start = options.empty() ? "" : "start-server \\; " + options;
+  run(tmuxCommand(session, "-f /dev/null " + start + "new-session -d -x 100 -y 40 " + quoted(command)));
   return session;
 }
 

@@ -15,7 +15,9 @@ struct TmuxSession {
 
 bool tmuxAvailable();
 
-TmuxSession startTmux(const std::string& command);
+// Starts the server with the server options given (e.g. "extended-keys
+// on") set before the command runs.
+TmuxSession startTmux(const std::string& command, const std::vector<std::string>& serverOptions = {});
 
 // Presses one key by its tmux name (F1, C-Up, M-d, Space, ...).
 void pressKey(const TmuxSession& session, const std::string& key);

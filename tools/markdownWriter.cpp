@@ -39,6 +39,26 @@ void writeIntroduction(std::ostream& stream) {
          << "the tool shows what arrives. See keycodes(1) for the terminals.\n";
 }
 
+// What the tables mean for a keyboard of another layout; the manual page
+// says the same under TERMINALS.
+void writeLayouts(std::ostream& stream) {
+  stream << "\n## Other keyboard layouts\n\n"
+         << "The tables are those of a US PC keyboard; a key of another layout gives the character it types.\n"
+         << "A character of code 128 or more, such as `\u00e4` on a German keyboard, arrives from a terminal\n"
+         << "as its UTF-8 bytes and gives a row for each (`\u00e4`: 195, 164), as in any UTF-8 terminal; a\n"
+         << "Windows console gives its byte in the console's code page. A character typed with AltGr (`@` is\n"
+         << "AltGr+Q on a German keyboard) shows as that character, Shift gives the layout's shifted character\n"
+         << "(Shift+7 on a German keyboard: `/`, 47), and Ctrl with a letter gives the letter's control code on\n"
+         << "every layout (Ctrl+Z is 26).\n\n"
+         << "Alt and the other keys that give two codes follow the key's place on the keyboard, as a Windows\n"
+         << "console looks them up by scan code: Alt+Z on a German keyboard, where a US keyboard has Y, gives\n"
+         << "0, 21, the codes of Alt+Y, and Alt+`\u00e4` gives 0, 40, those of Alt with the apostrophe key. A\n"
+         << "terminal with the keyboard enhancement protocol (kitty and others) reports the key of the US layout\n"
+         << "at the same place, so there Alt follows the place. Other terminals send only the character typed,\n"
+         << "so there Alt follows the character: Alt+Z gives 0, 44, and Alt with a character no US key types\n"
+         << "gives that character's bytes.\n";
+}
+
 void writeGroup(std::ostream& stream, const KeyGroup& group) {
   stream << "\n## " << group.title << "\n\n";
   if (!group.note.empty()) {
@@ -69,4 +89,5 @@ void writeMarkdown(std::ostream& stream, const std::vector<KeyGroup>& groups) {
   for (const KeyGroup& group : groups) {
     writeGroup(stream, group);
   }
+  writeLayouts(stream);
 }

@@ -99,6 +99,11 @@ void chooseKeyboardMode(TerminalSession& terminal, std::string_view termName) {
       answer = firstProtocolAnswer(keyStream.unusedBytes());
     }
   }
+  // CSI u reports are the kitty protocol's only where the terminal answered
+  // its query; elsewhere they are modifyOtherKeys' (tmux) and name the
+  // character typed.
+  keyStream.setKeyNumberMeaning(answer == ProtocolAnswer::enhanced ? KeyNumberMeaning::unshiftedKey
+                                                                   : KeyNumberMeaning::typedCharacter);
   if (answer == ProtocolAnswer::enhanced) {
     terminal.useKeyboardMode(pushEnhancedKeys, popEnhancedKeys);
   } else if (understandsModifyOtherKeys(termName)) {

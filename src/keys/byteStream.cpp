@@ -2,6 +2,8 @@
 
 ByteStream::ByteStream(TerminalFamily family, KeyDecoder decoder) noexcept : family(family), decoder(decoder) {}
 
+void ByteStream::setKeyNumberMeaning(KeyNumberMeaning meaning) { keyNumbers = meaning; }
+
 void ByteStream::feed(std::string_view bytes) {
   // Bytes already decoded are dropped only here, so the bytes a record
   // carries stay valid until the next feed.
@@ -26,7 +28,7 @@ StreamItem ByteStream::next(bool inputPaused) {
       item.status = inputEnded ? StreamStatus::endOfInput : StreamStatus::needMore;
       return item;
     }
-    DecodeResult result = decoder(unused, family, inputPaused || inputEnded);
+    DecodeResult result = decoder(unused, family, inputPaused || inputEnded, keyNumbers);
     if (result.status == DecodeStatus::needMore) {
       item.partialKeyHeld = true;
       return item;
@@ -51,7 +53,7 @@ bool ByteStream::recordReady(bool (*wanted)(const KeyRecord&)) const {
   }
   std::string_view unused = unusedBytes();
   while (!unused.empty()) {
-    const DecodeResult result = decoder(unused, family, inputEnded);
+    const DecodeResult result = decoder(unused, family, inputEnded, keyNumbers);
     if (result.status == DecodeStatus::needMore) {
       return false;
     }

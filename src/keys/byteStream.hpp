@@ -36,11 +36,17 @@ struct StreamItem {
 };
 
 // The decoder a stream uses; decodeKey unless a test plugs in its own.
-using KeyDecoder = DecodeResult (*)(std::string_view bytes, TerminalFamily family, bool inputPaused);
+using KeyDecoder = DecodeResult (*)(std::string_view bytes, TerminalFamily family, bool inputPaused,
+                                    KeyNumberMeaning keyNumbers);
 
 class ByteStream {
  public:
   explicit ByteStream(TerminalFamily family = TerminalFamily::xterm, KeyDecoder decoder = decodeKey) noexcept;
+
+  // What the number of a CSI u report stands for from now on: the kitty
+  // protocol's unshifted key (the start) or, where the terminal speaks
+  // modifyOtherKeys instead, the character typed.
+  void setKeyNumberMeaning(KeyNumberMeaning meaning);
 
   // Appends bytes as they were read.
   void feed(std::string_view bytes);
@@ -72,6 +78,7 @@ class ByteStream {
  private:
   TerminalFamily family;
   KeyDecoder decoder;
+  KeyNumberMeaning keyNumbers = KeyNumberMeaning::unshiftedKey;
   std::string received;
   // How many bytes at the start of `received` have been decoded.
   std::size_t consumedByteCount = 0;

@@ -11,12 +11,15 @@
 // that knows the enhancements answers the first before the second.
 constexpr std::string_view keyboardProtocolQuery = "\x1b[?u\x1b[c";
 
-// CSI > 11 u pushes the flags 1 (disambiguate escape codes), 2 (report event
-// types, so releases arrive as key-up records) and 8 (report all keys as
-// escape codes: without it a terminal may send the release of Enter, Tab or
-// Backspace as the plain character, which would read as a second press);
-// CSI < u pops them.
-constexpr std::string_view pushEnhancedKeys = "\x1b[>11u";
+// CSI > 31 u pushes the flags 1 (disambiguate escape codes), 2 (report event
+// types, so releases arrive as key-up records), 4 (report alternate keys:
+// the shifted key, and the base layout key, the US key at the same place,
+// which the Alt pairs follow on every layout), 8 (report all keys as escape
+// codes: without it a terminal may send the release of Enter, Tab or
+// Backspace as the plain character, which would read as a second press) and
+// 16 (report associated text: what the key typed, AltGr's characters
+// included); CSI < u pops them.
+constexpr std::string_view pushEnhancedKeys = "\x1b[>31u";
 constexpr std::string_view popEnhancedKeys = "\x1b[<u";
 
 // CSI > 4 ; 2 m sets xterm's modifyOtherKeys to 2, so modified keys arrive
@@ -25,8 +28,10 @@ constexpr std::string_view setModifyOtherKeys = "\x1b[>4;2m";
 constexpr std::string_view resetModifyOtherKeys = "\x1b[>4m";
 
 // How long the terminal may take to answer before it counts as one that
-// knows neither.
-constexpr int keyboardQueryWaitMs = 100;
+// knows neither. Every terminal answers the device attributes, so only one
+// that never answers waits this long, once; over a slow link the answers
+// still come in time.
+constexpr int keyboardQueryWaitMs = 1000;
 
 enum class ProtocolAnswer : std::uint8_t {
   none,      // neither answer has arrived yet

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "keys/keyTables.hpp"
+#include "keys/keyReports.hpp"
 #include "keys/terminalSequences.hpp"
 
 // How the bytes are split into keys:
@@ -54,12 +54,6 @@ constexpr int parameterLimit = 1'000'000;
 constexpr int modifyOtherKeysNumber = 27;
 // The kitty keyboard protocol's event types.
 constexpr int releaseEvent = 3;
-// The bits of a modifier parameter, less 1.
-constexpr unsigned shiftBit = 1;
-constexpr unsigned altBit = 2;
-constexpr unsigned ctrlBit = 4;
-constexpr unsigned metaBit = 8;
-constexpr unsigned kittyMetaBit = 32;
 
 bool isParameterByte(unsigned char byte) { return byte >= 0x30 && byte <= 0x3F; }
 bool isIntermediateByte(unsigned char byte) { return byte >= 0x20 && byte <= 0x2F; }
@@ -69,13 +63,22 @@ bool isStringIntroducer(unsigned char byte) {
   return byte == ']' || byte == 'P' || byte == '_' || byte == '^' || byte == 'X';
 }
 
+// The terminal as the decoder reads it: its family, and what the number of
+// a CSI u report means.
+struct Terminal {
+  TerminalFamily family;
+  KeyNumberMeaning keyNumbers;
+};
+
 // A key as the bytes name it: the key, the modifiers held, press or
-// release. Its record is made once, when the whole key is known, so an Alt
-// prefix only adds to the modifiers.
+// release; or a key report, which names the key and what it typed in
+// fields of its own. Its records are made once, when the whole key is
+// known, so an Alt prefix only adds to the modifiers.
 struct KeyEvent {
   TerminalKey key;
   std::uint32_t modifiers = 0;
   bool keyDown = true;
+  std::optional<KeyReport> report = std::nullopt;
 };
 
 // What the bytes at the start are, before the key is made a record.
@@ -91,26 +94,13 @@ Decoded needMoreDecoded() { return {DecodeStatus::needMore, 0, KeyEvent{}}; }
 
 // ---------------------------------------------------------------- records
 
-// The record of a key pressed (or released) with its modifiers held. It
-// carries the character the key gives in that state, as a console's record
-// does (a two-code pair of the tables is no character); keys that give none
-// are left to the tables by scan code and flags.
-KeyRecord keyRecordOf(const KeyEvent& event) {
-  KeyRecord record;
-  record.keyDown = event.keyDown;
-  record.scanCode = event.key.scanCode;
-  record.controlKeyState = event.key.flags | event.modifiers;
-  const bool anyModifier = (record.controlKeyState & (altPressed | ctrlPressed | shiftPressed)) != 0;
-  if (event.key.text != 0 && !anyModifier) {
-    record.asciiChar = event.key.text;
-  } else {
-    record.asciiChar = characterOf(tablePairOf(record.scanCode, record.controlKeyState).value_or(KeyPair{0, 0}));
-  }
-  return record;
-}
+KeyRecord keyRecordOf(const KeyEvent& event) { return keyRecordOf(event.key, event.modifiers, event.keyDown); }
 
 KeyEvent withAlt(KeyEvent event) {
   event.modifiers |= leftAltPressed;
+  if (event.report) {
+    event.report->modifierBits |= altBit;
+  }
   return event;
 }
 
@@ -124,26 +114,8 @@ KeyEvent byteKeyEvent(unsigned char byte, std::uint32_t modifiers = 0) {
 
 KeyEvent escapeKeyEvent() { return byteKeyEvent(escapeByte); }
 
-// The modifier parameter is 1 plus Shift 1, Alt 2, Ctrl 4 and Meta 8 (the
-// kitty keyboard protocol's Super); kitty's Meta 32 counts as Alt as well.
-// Hyper and the lock states change nothing on a console.
-std::uint32_t modifierFlagsOf(int parameter) {
-  if (parameter < 1) {
-    return 0;
-  }
-  const auto bits = static_cast<unsigned>(parameter - 1);
-  std::uint32_t flags = 0;
-  if ((bits & shiftBit) != 0) {
-    flags |= shiftPressed;
-  }
-  if ((bits & (altBit | metaBit | kittyMetaBit)) != 0) {
-    flags |= leftAltPressed;
-  }
-  if ((bits & ctrlBit) != 0) {
-    flags |= leftCtrlPressed;
-  }
-  return flags;
-}
+// The modifier parameter is 1 plus the modifier bits (keyReports.hpp).
+std::uint32_t flagsOfParameter(int parameter) { return modifierFlagsOf(modifierBitsOf(parameter)); }
 
 bool isKeyDownEvent(int event) { return event != releaseEvent; }
 
@@ -277,26 +249,40 @@ Scan scanString(std::string_view bytes) {
 
 // ---------------------------------------------------- sequence meanings
 
-// CSI 27 ; m ; k ~ and CSI k ; m : event ; text u: a key named by its
-// character or key number.
-KeyEvent keyNumberEvent(const Parameters& fields, int keyNumber, int modifiers, int event) {
-  const std::uint32_t flags = modifierFlagsOf(modifiers);
-  const bool keyDown = isKeyDownEvent(event);
-  std::optional<TerminalKey> key;
-  if (keyNumber > 0) {
-    key = keyOfKeyNumber(static_cast<std::uint32_t>(keyNumber));
+KeyEvent reportEvent(const KeyReport& report) { return {TerminalKey{}, 0, report.keyDown, report}; }
+
+std::uint32_t numberOrNone(int parameter) { return parameter > 0 ? static_cast<std::uint32_t>(parameter) : 0; }
+
+// The kitty keyboard protocol's CSI code:shifted:base ; modifiers:event ;
+// text u, any field missing, the text's code points joined by ':'; and
+// modifyOtherKeys' CSI character ; modifiers u (tmux, xterm's
+// formatOtherKeys).
+KeyEvent csiUEvent(const Parameters& fields, KeyNumberMeaning meaning) {
+  KeyReport report;
+  report.keyNumber = numberOrNone(parameterAt(fields, 0));
+  report.shiftedKey = numberOrNone(parameterAt(fields, 0, 1));
+  report.baseLayoutKey = numberOrNone(parameterAt(fields, 0, 2));
+  report.modifierBits = modifierBitsOf(parameterAt(fields, 1));
+  report.keyDown = isKeyDownEvent(parameterAt(fields, 1, 1));
+  if (fields.size() > 2) {
+    for (const int codePoint : fields[2]) {
+      if (codePoint > 0) {
+        report.text += static_cast<char32_t>(codePoint);
+      }
+    }
   }
-  // A key of another layout: the key at its place on a US keyboard, given
-  // as the base layout key, or else the key of the text it types.
-  const int baseLayoutKey = parameterAt(fields, 0, 2);
-  if (!key && baseLayoutKey > 0) {
-    key = keyOfKeyNumber(static_cast<std::uint32_t>(baseLayoutKey));
-  }
-  const int text = parameterAt(fields, 2);
-  if (!key && text > 0 && parameterAt(fields, 2, 1) == noParameter) {
-    key = keyOfKeyNumber(static_cast<std::uint32_t>(text));
-  }
-  return {key.value_or(TerminalKey{}), flags, keyDown};
+  report.meaning = meaning;
+  return reportEvent(report);
+}
+
+// xterm's modifyOtherKeys: CSI 27 ; modifiers ; character ~, the character
+// with Shift already applied.
+KeyEvent modifyOtherKeysEvent(const Parameters& fields) {
+  KeyReport report;
+  report.keyNumber = numberOrNone(parameterAt(fields, 2));
+  report.modifierBits = modifierBitsOf(parameterAt(fields, 1));
+  report.meaning = KeyNumberMeaning::typedCharacter;
+  return reportEvent(report);
 }
 
 // CSI n ~ with its modifiers, xterm's modifyOtherKeys form CSI 27 ; m ; k ~,
@@ -315,7 +301,7 @@ std::optional<KeyEvent> numberedKeyEvent(const Parameters& fields, unsigned char
     return key ? std::optional{KeyEvent{*key, flags, true}} : std::nullopt;
   }
   if (number == modifyOtherKeysNumber && fields.size() >= 3) {
-    return keyNumberEvent({}, parameterAt(fields, 2), parameterAt(fields, 1), noParameter);
+    return modifyOtherKeysEvent(fields);
   }
   const auto key = number >= static_cast<int>(firstFunctionalKeyNumber)
                        ? keyOfKeyNumber(static_cast<std::uint32_t>(number))
@@ -323,7 +309,7 @@ std::optional<KeyEvent> numberedKeyEvent(const Parameters& fields, unsigned char
   if (!key) {
     return std::nullopt;
   }
-  return KeyEvent{*key, modifierFlagsOf(parameterAt(fields, 1)), isKeyDownEvent(parameterAt(fields, 1, 1))};
+  return KeyEvent{*key, flagsOfParameter(parameterAt(fields, 1)), isKeyDownEvent(parameterAt(fields, 1, 1))};
 }
 
 // CSI X, CSI 1;m X, SS3 X, SS3 m X and SS3 1;m X.
@@ -336,7 +322,7 @@ std::optional<KeyEvent> finalKeyEvent(const Parameters& fields, unsigned char fi
     return KeyEvent{*key};
   }
   if (form == SequenceForm::ss3 && fields.size() == 1) {
-    return KeyEvent{*key, modifierFlagsOf(parameterAt(fields, 0))};
+    return KeyEvent{*key, flagsOfParameter(parameterAt(fields, 0))};
   }
   // The first parameter is 1 or empty, the second holds the modifiers and
   // the event type. A cursor position report (CSI row;column R) has the
@@ -345,10 +331,11 @@ std::optional<KeyEvent> finalKeyEvent(const Parameters& fields, unsigned char fi
   if (fields.size() > 2 || fields[0].size() != 1 || (first != 1 && first != noParameter)) {
     return std::nullopt;
   }
-  return KeyEvent{*key, modifierFlagsOf(parameterAt(fields, 1)), isKeyDownEvent(parameterAt(fields, 1, 1))};
+  return KeyEvent{*key, flagsOfParameter(parameterAt(fields, 1)), isKeyDownEvent(parameterAt(fields, 1, 1))};
 }
 
-std::optional<KeyEvent> csiKeyEvent(std::string_view sequence, TerminalFamily family) {
+std::optional<KeyEvent> csiKeyEvent(std::string_view sequence, Terminal terminal) {
+  const TerminalFamily family = terminal.family;
   const auto first = static_cast<unsigned char>(sequence[introducerLength]);
   const auto final = static_cast<unsigned char>(sequence.back());
   if (first == '[') {
@@ -377,7 +364,7 @@ std::optional<KeyEvent> csiKeyEvent(std::string_view sequence, TerminalFamily fa
     case '@':
       return numberedKeyEvent(*fields, final);
     case 'u':
-      return keyNumberEvent(*fields, parameterAt(*fields, 0), parameterAt(*fields, 1), parameterAt(*fields, 1, 1));
+      return csiUEvent(*fields, terminal.keyNumbers);
     default:
       return finalKeyEvent(*fields, final, SequenceForm::csi);
   }
@@ -421,12 +408,12 @@ std::optional<Decoded> controlSequenceResult(std::string_view bytes, Scan scan, 
 // What ESC and the bytes after it are when they form a sequence; nothing
 // when they do not (ESC and a key, or a sequence cut short after its
 // introducer). `bytes` holds at least ESC and one more byte.
-std::optional<Decoded> decodeSequence(std::string_view bytes, TerminalFamily family, bool inputPaused) {
+std::optional<Decoded> decodeSequence(std::string_view bytes, Terminal terminal, bool inputPaused) {
   const auto introducer = static_cast<unsigned char>(bytes[1]);
   if (introducer == '[') {
-    const Scan scan = scanCsi(bytes, family);
+    const Scan scan = scanCsi(bytes, terminal.family);
     const auto event =
-        scan.state == ScanState::complete ? csiKeyEvent(bytes.substr(0, scan.length), family) : std::nullopt;
+        scan.state == ScanState::complete ? csiKeyEvent(bytes.substr(0, scan.length), terminal) : std::nullopt;
     return controlSequenceResult(bytes, scan, inputPaused, event);
   }
   if (introducer == 'O') {
@@ -448,13 +435,13 @@ std::optional<Decoded> decodeSequence(std::string_view bytes, TerminalFamily fam
 
 // ESC ESC ...: the key after the first ESC, with Alt. The second ESC may
 // start a sequence (ESC ESC [ A is Alt+Up) or be the Escape key itself.
-Decoded decodeAltEscape(std::string_view bytes, TerminalFamily family, bool inputPaused) {
+Decoded decodeAltEscape(std::string_view bytes, Terminal terminal, bool inputPaused) {
   const std::string_view rest = bytes.substr(1);
   constexpr std::size_t altEscapeLength = 2;
   if (rest.size() == 1) {
     return inputPaused ? keyDecoded(withAlt(escapeKeyEvent()), altEscapeLength) : needMoreDecoded();
   }
-  const auto inner = decodeSequence(rest, family, inputPaused);
+  const auto inner = decodeSequence(rest, terminal, inputPaused);
   if (!inner) {
     return keyDecoded(withAlt(escapeKeyEvent()), altEscapeLength);
   }
@@ -468,15 +455,15 @@ Decoded decodeAltEscape(std::string_view bytes, TerminalFamily family, bool inpu
   return *inner;
 }
 
-Decoded decodeEscape(std::string_view bytes, TerminalFamily family, bool inputPaused) {
+Decoded decodeEscape(std::string_view bytes, Terminal terminal, bool inputPaused) {
   if (bytes.size() == 1) {
     return inputPaused ? keyDecoded(escapeKeyEvent(), 1) : needMoreDecoded();
   }
   const auto second = static_cast<unsigned char>(bytes[1]);
   if (second == escapeByte) {
-    return decodeAltEscape(bytes, family, inputPaused);
+    return decodeAltEscape(bytes, terminal, inputPaused);
   }
-  if (const auto sequence = decodeSequence(bytes, family, inputPaused)) {
+  if (const auto sequence = decodeSequence(bytes, terminal, inputPaused)) {
     return *sequence;
   }
   if (second >= firstNonAsciiByte) {
@@ -487,7 +474,7 @@ Decoded decodeEscape(std::string_view bytes, TerminalFamily family, bool inputPa
   return keyDecoded(byteKeyEvent(second, leftAltPressed), introducerLength);
 }
 
-Decoded decodeFirstKey(std::string_view bytes, TerminalFamily family, bool inputPaused) {
+Decoded decodeFirstKey(std::string_view bytes, Terminal terminal, bool inputPaused) {
   if (bytes.empty()) {
     return needMoreDecoded();
   }
@@ -500,7 +487,7 @@ Decoded decodeFirstKey(std::string_view bytes, TerminalFamily family, bool input
   if (first != escapeByte) {
     return keyDecoded(characterEvent(first), 1);
   }
-  return decodeEscape(bytes, family, inputPaused);
+  return decodeEscape(bytes, terminal, inputPaused);
 }
 
 // ------------------------------------------------------------ characters
@@ -573,18 +560,25 @@ std::optional<DecodeResult> decodeUtf8Character(std::string_view bytes, bool inp
 
 }  // namespace
 
-DecodeResult decodeKey(std::string_view bytes, TerminalFamily family, bool inputPaused) {
+DecodeResult decodeKey(std::string_view bytes, TerminalFamily family, bool inputPaused, KeyNumberMeaning keyNumbers) {
   if (!bytes.empty()) {
     if (auto character = decodeUtf8Character(bytes, inputPaused)) {
       return *std::move(character);
     }
   }
-  const Decoded decoded = decodeFirstKey(bytes, family, inputPaused);
+  const Decoded decoded = decodeFirstKey(bytes, Terminal{family, keyNumbers}, inputPaused);
   DecodeResult result;
   result.status = decoded.status;
   result.length = decoded.length;
-  if (decoded.status == DecodeStatus::key) {
-    result.record = keyRecordOf(decoded.event);
+  if (decoded.status != DecodeStatus::key) {
+    return result;
   }
+  if (!decoded.event.report) {
+    result.record = keyRecordOf(decoded.event);
+    return result;
+  }
+  const std::vector<KeyRecord> records = recordsOfReport(*decoded.event.report);
+  result.record = records.front();
+  result.moreRecords.assign(records.begin() + 1, records.end());
   return result;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "keys/keyRecord.hpp"
+#include "keys/keyReports.hpp"
 #include "keys/terminalSequences.hpp"
 
 // Turns the bytes a terminal sends into key event records, one key at a
@@ -23,8 +24,9 @@ struct DecodeResult {
   std::size_t length = 0;
   KeyRecord record;
   // Further records the same bytes give, in order after `record`: a key
-  // whose character takes several bytes (a UTF-8 character) gives one
-  // record per byte. Empty for every other key.
+  // whose character takes several bytes (a UTF-8 character, or a key report
+  // of one) gives one record per byte, and a report's text of several
+  // characters the records of each. Empty for every other key.
   std::vector<KeyRecord> moreRecords;
 };
 
@@ -32,5 +34,7 @@ struct DecodeResult {
 // further byte arrived within the Escape wait: the bytes held are then all
 // there is, so a lone ESC is the Escape key and an unfinished sequence is
 // decided on what has arrived instead of answering needMore. An empty
-// `bytes` always answers needMore.
-DecodeResult decodeKey(std::string_view bytes, TerminalFamily family, bool inputPaused);
+// `bytes` always answers needMore. `keyNumbers` says what the number of a
+// CSI u report stands for.
+DecodeResult decodeKey(std::string_view bytes, TerminalFamily family, bool inputPaused,
+                       KeyNumberMeaning keyNumbers = KeyNumberMeaning::unshiftedKey);

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "keys/keyRecord.hpp"
+#include "keys/keyTables.hpp"
 
 namespace {
 
@@ -248,7 +249,7 @@ constexpr auto stSequences = std::to_array<StSequence>({
 // The terminals, by the TERM name they set: which family reads their
 // bytes, and whether they take modifyOtherKeys. The first row that matches
 // counts; a name no row matches is the xterm family without
-// modifyOtherKeys (screen, tmux and others that borrow xterm's keys).
+// modifyOtherKeys (vt220 and others that borrow xterm's keys).
 struct TerminalName {
   std::string_view name;
   // The name is the start of longer names (rxvt-unicode-256color), or
@@ -268,6 +269,8 @@ constexpr auto terminalNames = std::to_array<TerminalName>({
     {"st-",       true,   TerminalFamily::st,           false},
     {"stterm",    false,  TerminalFamily::st,           false},  // Debian's name for st
     {"stterm-",   true,   TerminalFamily::st,           false},
+    {"tmux",      true,   TerminalFamily::xterm,        true},   // tmux passes modified keys on to those who ask
+    {"screen",    true,   TerminalFamily::xterm,        true},   // GNU screen ignores it, tmux sets this name too
 });
 
 struct FamilyRow {
@@ -366,7 +369,6 @@ constexpr auto keyNumberKeys = std::to_array<NumberKey>({
 
 // Functional key numbers missing above (media keys, F25 to F35, Pause, the
 // ISO level shifts) are keys no PC console reports.
-constexpr std::uint32_t lastFunctionalKeyNumber = 63743;
 
 template <typename Table>
 std::optional<TerminalKey> keyOfNumber(const Table& table, int number) {
@@ -460,4 +462,18 @@ const FamilyQuirks& quirksOf(TerminalFamily family) {
   const auto* row = std::find_if(familyRows.begin(), familyRows.end(),
                                  [&](const FamilyRow& candidate) { return candidate.family == family; });
   return row == familyRows.end() ? defaultQuirks : row->quirks;
+}
+
+KeyRecord keyRecordOf(const TerminalKey& key, std::uint32_t modifiers, bool keyDown) {
+  KeyRecord record;
+  record.keyDown = keyDown;
+  record.scanCode = key.scanCode;
+  record.controlKeyState = key.flags | modifiers;
+  const bool anyModifier = (record.controlKeyState & (altPressed | ctrlPressed | shiftPressed)) != 0;
+  if (key.text != 0 && !anyModifier) {
+    record.asciiChar = key.text;
+  } else {
+    record.asciiChar = characterOf(tablePairOf(record.scanCode, record.controlKeyState).value_or(KeyPair{0, 0}));
+  }
+  return record;
 }

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string_view>
 
+#include "keys/keyRecord.hpp"
+
 // What the bytes and sequences terminals send for keys stand for: the key of
 // a US PC keyboard each one is, as data. The decoder finds the sequences; this
 // says which key they are.
@@ -14,7 +16,8 @@ enum class TerminalFamily : std::uint8_t { xterm, rxvt, linuxConsole, st };
 
 TerminalFamily terminalFamilyOf(std::string_view termName);
 
-// Whether the terminal named so takes xterm's modifyOtherKeys request.
+// Whether the terminal named so takes xterm's modifyOtherKeys request (or,
+// as tmux does, passes modified keys on to programs that make it).
 bool understandsModifyOtherKeys(std::string_view termName);
 
 // Where a family reads the same bytes as another key than the others do.
@@ -65,10 +68,19 @@ std::optional<TerminalKey> keyOfFinal(unsigned char final, SequenceForm form);
 // parameter bytes and the final byte, e.g. "4" and 'h' for Insert.
 std::optional<TerminalKey> keyOfStSequence(std::string_view parameters, unsigned char final);
 
-// The kitty keyboard protocol numbers its functional keys from here on, in
-// Unicode's private use area.
+// The kitty keyboard protocol numbers its functional keys in Unicode's
+// private use area, from the first number to the last: they name no
+// character.
 constexpr std::uint32_t firstFunctionalKeyNumber = 57344;
+constexpr std::uint32_t lastFunctionalKeyNumber = 63743;
 
 // A key number of the kitty keyboard protocol's CSI u form (also the key of
 // xterm's CSI 27;m;k~): a Unicode code point or a functional key number.
 std::optional<TerminalKey> keyOfKeyNumber(std::uint32_t number);
+
+// The record of a key pressed (or released) with the console's control-key
+// flags `modifiers` held. It carries the character the key gives in that
+// state, as a console's record does (a two-code pair of the tables is no
+// character); keys that give none are left to the tables by scan code and
+// flags.
+KeyRecord keyRecordOf(const TerminalKey& key, std::uint32_t modifiers, bool keyDown);
