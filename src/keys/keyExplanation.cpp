@@ -1,10 +1,10 @@
 #include "keys/keyExplanation.hpp"
 
-#include <array>
 #include <cstdint>
 
 #include "keys/keyNames.hpp"
 #include "keys/terminalSequences.hpp"
+#include "keys/utf8.hpp"
 
 namespace {
 
@@ -72,51 +72,9 @@ std::string hexBytes(std::string_view bytes) {
   return text;
 }
 
-// How many bytes a UTF-8 character takes, from its first byte; 0 for a byte
-// that starts none.
-std::size_t utf8Length(unsigned char first) {
-  if (first >= 0xC2 && first <= 0xDF) {
-    return 2;
-  }
-  if (first >= 0xE0 && first <= 0xEF) {
-    return 3;
-  }
-  if (first >= 0xF0 && first <= 0xF4) {
-    return 4;
-  }
-  return 0;
-}
-
-// The code point of `bytes` when they are exactly one well-formed UTF-8
-// character of two bytes or more.
-std::optional<std::uint32_t> singleCodePoint(std::string_view bytes) {
-  if (bytes.empty()) {
-    return std::nullopt;
-  }
-  const auto first = static_cast<unsigned char>(bytes[0]);
-  const std::size_t length = utf8Length(first);
-  if (length == 0 || length != bytes.size()) {
-    return std::nullopt;
-  }
-  std::uint32_t codePoint = first & (0x7F >> length);
-  for (std::size_t index = 1; index < length; ++index) {
-    const auto next = static_cast<unsigned char>(bytes[index]);
-    if ((next & 0xC0) != 0x80) {
-      return std::nullopt;
-    }
-    codePoint = (codePoint << 6) | (next & 0x3F);
-  }
-  // The shortest form only, no surrogate, nothing above U+10FFFF.
-  constexpr std::array<std::uint32_t, 5> smallest{0, 0, 0x80, 0x800, 0x10000};
-  if (codePoint < smallest[length] || (codePoint >= 0xD800 && codePoint <= 0xDFFF) || codePoint > 0x10FFFF) {
-    return std::nullopt;
-  }
-  return codePoint;
-}
-
 // A character that a terminal shows: not a C1 control, and not one of the
 // invisible marks that reorder or join the text around it.
-bool isShownCharacter(std::uint32_t codePoint) {
+bool isShownCharacter(char32_t codePoint) {
   const bool c1Control = codePoint >= 0x80 && codePoint <= 0x9F;
   const bool formatMark = (codePoint >= 0x200B && codePoint <= 0x200F) ||
                           (codePoint >= 0x2028 && codePoint <= 0x202E) ||

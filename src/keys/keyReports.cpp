@@ -5,6 +5,7 @@
 #include "keys/keyReader.hpp"
 #include "keys/keyTables.hpp"
 #include "keys/terminalSequences.hpp"
+#include "keys/utf8.hpp"
 
 // What a reported key gives, in this order:
 //
@@ -139,26 +140,8 @@ void appendCharacterRecords(std::vector<KeyRecord>& records, char32_t codePoint)
     records.push_back(characterRecord(static_cast<unsigned char>(codePoint), key->scanCode, key->flags));
     return;
   }
-  constexpr char32_t twoByteLimit = 0x800;
-  constexpr char32_t threeByteLimit = 0x10000;
-  constexpr unsigned continuationBits = 6;
-  constexpr char32_t continuationMask = 0x3F;
-  constexpr unsigned char continuationMark = 0x80;
-  std::size_t length = 4;
-  unsigned char leadMark = 0xF0;
-  if (codePoint < twoByteLimit) {
-    length = 2;
-    leadMark = 0xC0;
-  } else if (codePoint < threeByteLimit) {
-    length = 3;
-    leadMark = 0xE0;
-  }
-  const unsigned leadShift = continuationBits * static_cast<unsigned>(length - 1);
-  records.push_back(characterRecord(static_cast<unsigned char>(leadMark | (codePoint >> leadShift))));
-  for (std::size_t index = length - 1; index > 0; --index) {
-    const unsigned shift = continuationBits * static_cast<unsigned>(index - 1);
-    records.push_back(
-        characterRecord(static_cast<unsigned char>(continuationMark | ((codePoint >> shift) & continuationMask))));
+  for (const char byte : utf8Bytes(codePoint)) {
+    records.push_back(characterRecord(static_cast<unsigned char>(byte)));
   }
 }
 

@@ -7,6 +7,7 @@
 
 #include "keys/keyReports.hpp"
 #include "keys/terminalSequences.hpp"
+#include "keys/utf8.hpp"
 
 // How the bytes are split into keys:
 //
@@ -492,41 +493,6 @@ Decoded decodeFirstKey(std::string_view bytes, Terminal terminal, bool inputPaus
 
 // ------------------------------------------------------------ characters
 
-// How many bytes the UTF-8 character that `lead` starts takes; 0 when it
-// starts none (ASCII, a continuation byte, a byte no character begins with).
-std::size_t utf8CharacterLength(unsigned char lead) {
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    return 2;
-  }
-  if (lead >= 0xE0 && lead <= 0xEF) {
-    return 3;
-  }
-  if (lead >= 0xF0 && lead <= 0xF4) {
-    return 4;
-  }
-  return 0;
-}
-
-// Whether `byte` may follow `lead` as the second byte of a character: a
-// continuation byte, narrowed after E0, ED, F0 and F4 so that overlong
-// forms, surrogates and code points above U+10FFFF are no character.
-bool fitsAfterLead(unsigned char lead, unsigned char byte) {
-  switch (lead) {
-    case 0xE0:
-      return byte >= 0xA0 && byte <= 0xBF;
-    case 0xED:
-      return byte >= 0x80 && byte <= 0x9F;
-    case 0xF0:
-      return byte >= 0x90 && byte <= 0xBF;
-    case 0xF4:
-      return byte >= 0x80 && byte <= 0x8F;
-    default:
-      return byte >= 0x80 && byte <= 0xBF;
-  }
-}
-
-bool isContinuationByte(unsigned char byte) { return byte >= 0x80 && byte <= 0xBF; }
-
 // The UTF-8 character at the start of `bytes`: one key with a record per
 // byte. Nothing when the bytes start no whole character, or one cut off
 // after input has paused: each byte is then a key of its own.
@@ -538,7 +504,7 @@ std::optional<DecodeResult> decodeUtf8Character(std::string_view bytes, bool inp
   }
   for (std::size_t index = 1; index < length && index < bytes.size(); ++index) {
     const auto byte = static_cast<unsigned char>(bytes[index]);
-    if (index == 1 ? !fitsAfterLead(lead, byte) : !isContinuationByte(byte)) {
+    if (!fitsUtf8Character(lead, index, byte)) {
       return std::nullopt;
     }
   }
