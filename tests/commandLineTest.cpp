@@ -61,6 +61,15 @@ TEST(CommandLine, HelpAndVersionAnswerOnStandardOutput) {
   EXPECT_EQ(answerFor({"--version"}).output, "keycodes " KEYCODES_VERSION "\n");
 }
 
+TEST(CommandLine, AnAnswerThatCouldNotBeWrittenIsAFailure) {
+  for (const char* argument : {"--help", "--version"}) {
+    std::ostringstream output;
+    output.setstate(std::ios::badbit);
+    std::ostringstream errors;
+    EXPECT_EQ(answerCommandLine(parseCommandLine(std::vector<const char*>{argument}), output, errors), 1) << argument;
+  }
+}
+
 TEST(CommandLine, HelpNamesEveryOptionAndTheEndKey) {
   const std::string help = answerFor({"--help"}).output;
   for (const char* expected : {"-e, --explain", "-h, --help", "-V, --version", "Space ends the table"}) {
@@ -84,6 +93,9 @@ TEST(CommandLine, AnythingElseIsAnErrorOnStandardErrorWithStatusTwo) {
       // An unknown argument wins over a known option, and the first one is named.
       {{"-h", "extra"}, "extra"},
       {{"one", "two"}, "one"},
+      // Control bytes never reach the terminal the error goes to.
+      {{"-\x1b[2J\r"}, "-\\x1b[2J\\x0d"},
+      {{"\x7f"}, "\\x7f"},
   };
   for (const Case& each : cases) {
     const Answer answer = answerFor(each.arguments);

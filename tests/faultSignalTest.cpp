@@ -113,6 +113,28 @@ INSTANTIATE_TEST_SUITE_P(Signals, TerminatingSignal,
                                          SignalCase{SIGQUIT, true}),
                          caseName);
 
+TEST(IgnoredSignals, SignalsIgnoredAtTheStartStayIgnored) {
+  // As under nohup, or in the background of a shell without job control:
+  // the tool must not take these signals back and die of them.
+  PtyOptions options;
+  options.term = xtermName;
+  options.arguments = {"-c", "trap '' HUP INT QUIT; exec \"$0\"", keycodes};
+  PtyProcess process = startInPty("/bin/sh", options);
+  const EndOnExit ended([&process] { closePty(process); });
+  std::string output;
+  EXPECT_TRUE(answerKeyboardQuery(process, output, KeyboardAnswer::deviceAttributes)) << visibleBytes(output);
+  ASSERT_TRUE(waitForRawMode(process)) << describeSettings(currentSettings(process));
+  for (const int signalNumber : {SIGHUP, SIGINT, SIGQUIT}) {
+    kill(process.pid, signalNumber);
+  }
+  sendBytes(process, "a ");
+  output += readUntil(process, closingPrompt);
+  sendBytes(process, "x");
+  const int status = waitForExit(process);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
+  EXPECT_NE(output.find(rowOnTerminal('a')), std::string::npos) << visibleBytes(output);
+}
+
 class StopAndContinue : public testing::TestWithParam<bool> {};
 
 TEST_P(StopAndContinue, LeaveTheToolRawAndLoseNoKey) {

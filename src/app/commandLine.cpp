@@ -9,6 +9,8 @@
 namespace {
 
 constexpr int successStatus = 0;
+// The help or the version could not be written (a full disk, a closed pipe).
+constexpr int writeErrorStatus = 1;
 constexpr int usageErrorStatus = 2;
 
 struct OptionSpelling {
@@ -27,6 +29,31 @@ constexpr OptionSpelling optionTable[] = {
 };
 
 constexpr std::string_view programName = "keycodes";
+
+// An argument as the error names it: control bytes as \xNN, so that an
+// argument holding ESC or CR cannot act on the terminal the error goes to.
+std::string shownArgument(std::string_view argument) {
+  constexpr char hexDigits[] = "0123456789abcdef";
+  constexpr unsigned char deleteByte = 0x7F;
+  std::string shown;
+  for (const char character : argument) {
+    const auto byte = static_cast<unsigned char>(character);
+    if (byte < ' ' || byte == deleteByte) {
+      shown += "\\x";
+      shown += hexDigits[byte >> 4];
+      shown += hexDigits[byte & 0x0F];
+    } else {
+      shown += character;
+    }
+  }
+  return shown;
+}
+
+// Status 0 when everything written to `output` went out.
+int writtenStatus(std::ostream& output) {
+  output.flush();
+  return output ? successStatus : writeErrorStatus;
+}
 
 }  // namespace
 
@@ -79,17 +106,18 @@ std::string helpText() {
 
 std::optional<int> answerCommandLine(const CommandLine& commandLine, std::ostream& output, std::ostream& errors) {
   if (commandLine.unknown) {
-    errors << programName << ": unknown option '" << commandLine.unknownArgument << "'\n" << usageLine() << '\n';
+    errors << programName << ": unknown option '" << shownArgument(commandLine.unknownArgument) << "'\n"
+           << usageLine() << '\n';
     errors.flush();
     return usageErrorStatus;
   }
   if (hasOption(commandLine, Option::help)) {
-    output << helpText() << std::flush;
-    return successStatus;
+    output << helpText();
+    return writtenStatus(output);
   }
   if (hasOption(commandLine, Option::version)) {
-    output << programName << ' ' << keycodesVersion << '\n' << std::flush;
-    return successStatus;
+    output << programName << ' ' << keycodesVersion << '\n';
+    return writtenStatus(output);
   }
   return std::nullopt;
 }

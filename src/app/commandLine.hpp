@@ -35,8 +35,9 @@ std::string usageLine();
 std::string helpText();
 
 // Answers a command line that asks for something other than the table: the
-// help or the version on `output` (status 0), or for an unknown argument
-// the error and the usage line on `errors` (status 2). An unknown argument
+// help or the version on `output` (status 0, or 1 when it could not be
+// written), or for an unknown argument the error and the usage line on
+// `errors` (status 2; control bytes in the argument shown as \xNN). An unknown argument
 // wins over every option, and help over version. No value when the table
 // is to run.
 std::optional<int> answerCommandLine(const CommandLine& commandLine, std::ostream& output, std::ostream& errors);

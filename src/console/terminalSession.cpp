@@ -137,15 +137,34 @@ void onContinue(int /*signalNumber*/) {
   errno = savedErrno;
 }
 
+// Whether the process was started with `signalNumber` ignored, as under
+// nohup (SIGHUP) or in the background of a shell without job control
+// (SIGINT, SIGQUIT). Such a signal stays ignored: it never reaches the tool,
+// so it never needs a restore.
+bool ignoredSinceStart(int signalNumber) {
+  struct sigaction current {};
+  return sigaction(signalNumber, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
+}
+
+// A fault is handled even when it was ignored: it comes back as soon as the
+// faulting instruction runs again.
+bool isCrashSignal(int signalNumber) {
+  return signalNumber == SIGSEGV || signalNumber == SIGBUS || signalNumber == SIGFPE || signalNumber == SIGILL;
+}
+
 void installRestoreHandlers(TerminalSession& session) {
   signalSession = &session;
   // Should registering fail, the other ways out still restore.
   static_cast<void>(std::atexit(restoreTerminal));
   for (const int signalNumber : terminatingSignals) {
-    setHandler(signalNumber, onTerminatingSignal);
+    if (isCrashSignal(signalNumber) || !ignoredSinceStart(signalNumber)) {
+      setHandler(signalNumber, onTerminatingSignal);
+    }
   }
   for (const int signalNumber : stopSignals) {
-    setHandler(signalNumber, onStop);
+    if (!ignoredSinceStart(signalNumber)) {
+      setHandler(signalNumber, onStop);
+    }
   }
   setHandler(SIGCONT, onContinue);
 }
