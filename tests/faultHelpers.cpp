@@ -78,3 +78,8 @@ double timeScale() {
 milliseconds scaled(milliseconds bound) {
   return milliseconds(static_cast<long long>(static_cast<double>(bound.count()) * timeScale()));
 }
+
+bool underValgrind() {
+  const char* preloaded = std::getenv("LD_PRELOAD");
+  return preloaded != nullptr && std::string_view(preloaded).find("vgpreload") != std::string_view::npos;
+}

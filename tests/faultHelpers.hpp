@@ -27,3 +27,8 @@ std::string withoutEvery(std::string text, std::string_view part, int& count);
 double timeScale();
 
 std::chrono::milliseconds scaled(std::chrono::milliseconds bound);
+
+// Whether the tests run under valgrind, which preloads itself into every
+// program they start. Under it a stop signal never stops, and a fault signal
+// sent from outside never reaches the program's own handler.
+bool underValgrind();

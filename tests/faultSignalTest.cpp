@@ -123,14 +123,14 @@ TEST(IgnoredSignals, SignalsIgnoredAtTheStartStayIgnored) {
   const EndOnExit ended([&process] { closePty(process); });
   std::string output;
   EXPECT_TRUE(answerKeyboardQuery(process, output, KeyboardAnswer::deviceAttributes)) << visibleBytes(output);
-  ASSERT_TRUE(waitForRawMode(process)) << describeSettings(currentSettings(process));
+  ASSERT_TRUE(waitForRawMode(process, scaled(milliseconds(5000)))) << describeSettings(currentSettings(process));
   for (const int signalNumber : {SIGHUP, SIGINT, SIGQUIT}) {
     kill(process.pid, signalNumber);
   }
   sendBytes(process, "a ");
-  output += readUntil(process, closingPrompt);
+  output += readUntil(process, closingPrompt, scaled(milliseconds(5000)));
   sendBytes(process, "x");
-  const int status = waitForExit(process);
+  const int status = waitForExit(process, scaled(milliseconds(5000)));
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
   EXPECT_NE(output.find(rowOnTerminal('a')), std::string::npos) << visibleBytes(output);
 }

@@ -67,8 +67,7 @@ class ShellJob : public testing::Test {
     }
     // valgrind never carries out the default action of a stop signal, so
     // a job run under it cannot be stopped.
-    const char* preloaded = std::getenv("LD_PRELOAD");
-    if (preloaded != nullptr && std::string_view(preloaded).find("vgpreload") != std::string_view::npos) {
+    if (underValgrind()) {
       GTEST_SKIP() << "job control cannot be tested under valgrind";
     }
     // Should the shell end first, its jobs come to the test, which reaps

@@ -67,8 +67,10 @@ std::optional<char32_t> singleCodePoint(std::string_view bytes) {
 }
 
 std::string utf8Bytes(char32_t codePoint) {
+  std::string bytes;
   if (codePoint < continuationMark) {
-    return std::string(1, static_cast<char>(codePoint));
+    bytes += static_cast<char>(codePoint);
+    return bytes;
   }
   std::size_t length = 4;
   unsigned char leadMark = 0xF0;
@@ -79,7 +81,6 @@ std::string utf8Bytes(char32_t codePoint) {
     length = 3;
     leadMark = 0xE0;
   }
-  std::string bytes;
   bytes += static_cast<char>(leadMark | (codePoint >> (continuationBits * (length - 1))));
   for (std::size_t index = length - 1; index > 0; --index) {
     bytes += static_cast<char>(continuationMark | ((codePoint >> (continuationBits * (index - 1))) & continuationMask));
