@@ -120,10 +120,13 @@ TEST(JobControl, ContinueAfterAStopTakesRawModeUpAgain) {
 }
 
 TEST(RawMode, KeysTypedBeforeItIsEnteredAreKept) {
-  PtyProcess process = startInPty(keycodes);
-  const EndOnExit ended([&process] { closePty(process); });
-  // Typed at once, long before the tool opens its terminal: the cooked
+  // The tool starts only after a pause, so the keys typed at once are in
+  // the terminal before it opens it, however busy the machine; the cooked
   // terminal echoes them, which shows that they came before raw mode.
+  PtyOptions options;
+  options.arguments = {"-c", "sleep 0.3; exec \"$0\"", keycodes};
+  PtyProcess process = startInPty("/bin/sh", options);
+  const EndOnExit ended([&process] { closePty(process); });
   sendBytes(process, "ab ");
   const std::string output = readUntil(process, closingPrompt);
   ASSERT_TRUE(output.starts_with("ab ")) << "the keys were not typed ahead: " << visibleBytes(output);

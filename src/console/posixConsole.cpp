@@ -35,10 +35,9 @@ const bool brokenPipeIgnored = std::signal(SIGPIPE, SIG_IGN) != SIG_ERR;
 ReaderState readerState;
 // The bytes read from the terminal and how far they are decoded.
 ByteStream keyStream;
-// What made the record read last, and what made the key whose first code
-// readKey returned last.
-std::optional<KeyDetails> lastRecordDetails;
-std::optional<KeyDetails> lastReturnedDetails;
+// What made the record read last: after readKey, the key whose first code it
+// returned; nothing after a held second code or no key.
+std::optional<KeyDetails> lastDetails;
 
 enum class ReadOutcome : std::uint8_t { bytes, timedOut, closed };
 
@@ -129,10 +128,10 @@ bool openSource() {
 // of their own.
 void keepDetails(const StreamItem& item) {
   if (item.bytes.empty()) {
-    lastRecordDetails.reset();
+    lastDetails.reset();
     return;
   }
-  lastRecordDetails = terminalKeyDetails(item.record, keyStream.followingRecords(), item.bytes);
+  lastDetails = terminalKeyDetails(item.record, keyStream.followingRecords(), item.bytes);
 }
 
 // The next key record: decodes what has been received, reading more when the
@@ -177,13 +176,15 @@ int readKey() {
   static_cast<void>(brokenPipeIgnored);
   static const RecordSource source = terminalSource();
   // A held second code reads no record, so it has no details of its own.
-  lastRecordDetails.reset();
+  lastDetails.reset();
   const int code = nextKeyCode(readerState, source);
-  lastReturnedDetails = code == noKey ? std::nullopt : lastRecordDetails;
+  if (code == noKey) {
+    lastDetails.reset();
+  }
   return code;
 }
 
-std::optional<KeyDetails> lastKeyDetails() { return lastReturnedDetails; }
+std::optional<KeyDetails> lastKeyDetails() { return lastDetails; }
 
 bool keyAvailable() {
   if (codeHeld(readerState)) {

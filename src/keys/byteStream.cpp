@@ -1,6 +1,6 @@
 #include "keys/byteStream.hpp"
 
-ByteStream::ByteStream(TerminalFamily family, KeyDecoder decoder) noexcept : family(family), decoder(decoder) {}
+ByteStream::ByteStream(TerminalFamily family) noexcept : family(family) {}
 
 void ByteStream::setKeyNumberMeaning(KeyNumberMeaning meaning) { keyNumbers = meaning; }
 
@@ -28,7 +28,7 @@ StreamItem ByteStream::next(bool inputPaused) {
       item.status = inputEnded ? StreamStatus::endOfInput : StreamStatus::needMore;
       return item;
     }
-    DecodeResult result = decoder(unused, family, inputPaused || inputEnded, keyNumbers);
+    DecodeResult result = decodeKey(unused, family, inputPaused || inputEnded, keyNumbers);
     if (result.status == DecodeStatus::needMore) {
       item.partialKeyHeld = true;
       return item;
@@ -53,7 +53,7 @@ bool ByteStream::recordReady(bool (*wanted)(const KeyRecord&)) const {
   }
   std::string_view unused = unusedBytes();
   while (!unused.empty()) {
-    const DecodeResult result = decoder(unused, family, inputEnded, keyNumbers);
+    const DecodeResult result = decodeKey(unused, family, inputEnded, keyNumbers);
     if (result.status == DecodeStatus::needMore) {
       return false;
     }

@@ -35,13 +35,9 @@ struct StreamItem {
   bool partialKeyHeld = false;
 };
 
-// The decoder a stream uses; decodeKey unless a test plugs in its own.
-using KeyDecoder = DecodeResult (*)(std::string_view bytes, TerminalFamily family, bool inputPaused,
-                                    KeyNumberMeaning keyNumbers);
-
 class ByteStream {
  public:
-  explicit ByteStream(TerminalFamily family = TerminalFamily::xterm, KeyDecoder decoder = decodeKey) noexcept;
+  explicit ByteStream(TerminalFamily family = TerminalFamily::xterm) noexcept;
 
   // What the number of a CSI u report stands for from now on: the kitty
   // protocol's unshifted key (the start) or, where the terminal speaks
@@ -77,7 +73,6 @@ class ByteStream {
 
  private:
   TerminalFamily family;
-  KeyDecoder decoder;
   KeyNumberMeaning keyNumbers = KeyNumberMeaning::unshiftedKey;
   std::string received;
   // How many bytes at the start of `received` have been decoded.
