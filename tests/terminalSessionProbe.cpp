@@ -1,7 +1,8 @@
 // Opens the terminal the way the tool does, optionally with the enhanced key
 // reports on ("enhanced" as the second argument), then leaves the process in
-// the way its first argument names, so a test can check the terminal settings after
-// each way out.
+// the way its first argument names (return, exit, abort, throw, overflow:
+// a stack overflow, wait: until a signal), so a test can check the terminal
+// settings after each way out.
 
 #include <unistd.h>
 
@@ -13,6 +14,16 @@
 #include "keys/keyboardProtocol.hpp"
 
 namespace {
+
+// Recurses until the stack runs out: every frame keeps its buffer.
+int overflowStack(int depth) {
+  volatile char frame[1024];
+  frame[0] = static_cast<char>(depth);
+  if (depth < 0) {
+    return 0;
+  }
+  return overflowStack(depth + 1) + frame[0];
+}
 
 void announce(const char* text) {
   const ssize_t written = write(STDOUT_FILENO, text, std::strlen(text));
@@ -41,6 +52,9 @@ int main(int argc, char** argv) {
   }
   if (std::strcmp(way, "throw") == 0) {
     throw std::runtime_error("nobody catches this");
+  }
+  if (std::strcmp(way, "overflow") == 0) {
+    return overflowStack(1);
   }
   // "wait": stay until a signal ends the process.
   for (;;) {

@@ -85,6 +85,11 @@ SystemTerminalCalls systemCalls;
 // installed, and only used in async-signal-safe ways.
 TerminalSession* signalSession = nullptr;
 
+// The handlers run on a stack of their own, so that a fault from a stack
+// that has run out still restores the terminal.
+constexpr std::size_t signalStackSize = std::size_t{64} * 1024;
+alignas(16) char signalStack[signalStackSize];
+
 void setHandler(int signalNumber, void (*handler)(int)) {
   struct sigaction action {};
   action.sa_handler = handler;
@@ -95,7 +100,7 @@ void setHandler(int signalNumber, void (*handler)(int)) {
   }
   sigaddset(&action.sa_mask, SIGTTOU);
   // Interrupted reads and settings changes go on after a stop.
-  action.sa_flags = SA_RESTART;
+  action.sa_flags = SA_RESTART | SA_ONSTACK;
   sigaction(signalNumber, &action, nullptr);
 }
 
@@ -154,6 +159,11 @@ bool isCrashSignal(int signalNumber) {
 
 void installRestoreHandlers(TerminalSession& session) {
   signalSession = &session;
+  stack_t handlerStack{};
+  handlerStack.ss_sp = signalStack;
+  handlerStack.ss_size = sizeof signalStack;
+  // Should it fail, the handlers run on the process's own stack.
+  static_cast<void>(sigaltstack(&handlerStack, nullptr));
   // Should registering fail, the other ways out still restore.
   static_cast<void>(std::atexit(restoreTerminal));
   for (const int signalNumber : terminatingSignals) {
