@@ -29,16 +29,17 @@ bool userLocaleIsUtf8() {
 
 }  // namespace
 
+bool outputTakesUtf8() {
+  // Asked once: the locale does not change during the run.
+  static const bool utf8 = userLocaleIsUtf8();
+  return utf8;
+}
+
 CellRendering standardOutputRendering() {
   if (isatty(STDOUT_FILENO) == 0) {
     return CellRendering::rawByte;
   }
-  return userLocaleIsUtf8() ? CellRendering::pcGlyphs : CellRendering::caretNotation;
-}
-
-bool outputTakesUtf8() {
-  static const bool utf8 = userLocaleIsUtf8();
-  return utf8;
+  return outputTakesUtf8() ? CellRendering::pcGlyphs : CellRendering::caretNotation;
 }
 
 void writeCellText(const CellText& cell) {
