@@ -1,8 +1,9 @@
 // Writes the fuzzer's seed corpus: one file for each byte sequence the
 // decoder knows, found through the sequence tables' own lookups, in the
 // forms terminals send (plain, with modifiers, released, with Alt), and the
-// reports it skips. Each file is the family byte (with 4 added where CSI u
-// reports are modifyOtherKeys'), then the bytes.
+// reports it skips. Each file is the family byte (the family's place in the
+// family table, with the number of families added where CSI u reports are
+// modifyOtherKeys'), then the bytes.
 //
 //   decoder_corpus_writer DIRECTORY
 //
@@ -21,9 +22,10 @@
 #include <string_view>
 #include <vector>
 
-#include "keys/keyboardProtocol.hpp"
+#include "keys/keySequences.hpp"
+#include "keys/keyboardMode.hpp"
 #include "keys/terminalDecoder.hpp"
-#include "keys/terminalSequences.hpp"
+#include "keys/terminalFamilies.hpp"
 
 namespace {
 
@@ -52,8 +54,6 @@ struct Seed {
   KeyNumberMeaning keyNumbers = KeyNumberMeaning::unshiftedKey;
 };
 
-constexpr std::size_t familyCount = 4;
-
 std::string joined(std::initializer_list<std::string_view> parts) {
   std::string bytes;
   for (const std::string_view part : parts) {
@@ -62,18 +62,15 @@ std::string joined(std::initializer_list<std::string_view> parts) {
   return bytes;
 }
 
-const char* familyName(TerminalFamily family) {
-  switch (family) {
-    case TerminalFamily::xterm:
-      return "xterm";
-    case TerminalFamily::rxvt:
-      return "rxvt";
-    case TerminalFamily::linuxConsole:
-      return "linux";
-    case TerminalFamily::st:
-      return "st";
-  }
-  return "other";
+std::string_view familyName(TerminalFamily family) { return familyRow(family).name; }
+
+// The first byte of a seed: the family's place in the family table, plus
+// the number of families where CSI u reports are modifyOtherKeys'.
+char familyByte(const Seed& seed) {
+  const auto rows = terminalFamilies();
+  const auto place =
+      static_cast<std::size_t>(std::ranges::find(rows, seed.family, &TerminalFamilyRow::family) - rows.begin());
+  return static_cast<char>(place + rows.size() * static_cast<std::size_t>(seed.keyNumbers));
 }
 
 // File names: the family and the bytes in hex, so that each sequence has
@@ -270,8 +267,7 @@ int main(int argumentCount, char** arguments) {
   removeOldSeeds(directory);
   for (const auto& [name, seed] : files) {
     std::ofstream file(directory / name, std::ios::binary);
-    file.put(static_cast<char>(static_cast<std::size_t>(seed.family) +
-                               familyCount * static_cast<std::size_t>(seed.keyNumbers)));
+    file.put(familyByte(seed));
     file << seed.bytes;
     if (!file) {
       static_cast<void>(std::fprintf(stderr, "cannot write %s\n", (directory / name).c_str()));

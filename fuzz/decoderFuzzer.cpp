@@ -12,12 +12,13 @@
 //   pause. With a pause only at the end that is the whole input in one read.
 //   (A pause inside a sequence changes its meaning, ESC then [ A is Escape,
 //   [ and A, so the pauses are the same on both sides.)
-// - recordReady agrees with what next gives without a pause;
+// - eventReady agrees with what next gives without a pause;
 // - codes only in -1..255.
 //
-// Input: the first byte picks the terminal family (its value modulo 4) and
-// what CSI u reports mean (the next bit: set for modifyOtherKeys), the rest
-// are the bytes the terminal sent.
+// Input: the first byte picks the terminal family (its value modulo the
+// number of families in the family table) and what CSI u reports mean (the
+// quotient's lowest bit: set for modifyOtherKeys), the rest are the bytes
+// the terminal sent.
 
 #include <cstddef>
 #include <cstdint>
@@ -28,17 +29,16 @@
 #include <string_view>
 #include <vector>
 
-#include "console/readKey.hpp"
 #include "keys/byteStream.hpp"
 #include "keys/keyReader.hpp"
-#include "keys/keyboardProtocol.hpp"
+#include "keys/keyboardMode.hpp"
 #include "keys/terminalDecoder.hpp"
+#include "keys/terminalFamilies.hpp"
 #include "streamReads.hpp"
 
 namespace {
 
 constexpr int largestCode = 255;
-constexpr std::size_t familyCount = 4;
 constexpr std::size_t keyNumberMeaningCount = 2;
 
 // The terminal the input is read for.
@@ -55,9 +55,13 @@ constexpr std::uint64_t pauseOneIn = 4;
 constexpr std::size_t longestByteByByteFeed = 1024;
 constexpr std::uint64_t fnvOffset = 14695981039346656037ULL;
 constexpr std::uint64_t fnvPrime = 1099511628211ULL;
-// Bytes per record when the input is read as raw key records.
+// Bytes per record when the input is read as raw console records.
 constexpr std::size_t rawRecordSize = 8;
-constexpr std::size_t eventTypeCount = 6;
+constexpr std::size_t eventTypeCount = 8;
+constexpr std::size_t keyActionCount = 3;
+// The most codes one event gives: the text of a report, 4 bytes for each
+// code point of a sequence of at most 64 bytes.
+constexpr std::size_t mostCodesPerEvent = 256;
 
 [[noreturn]] void failProperty(const char* what, std::string_view bytes, std::size_t at) {
   static_cast<void>(std::fprintf(stderr, "decoder property broken: %s (at %zu), %zu bytes:", what, at, bytes.size()));
@@ -135,8 +139,8 @@ void expectSameKeys(std::string_view input, FuzzedTerminal terminal, const std::
 void expectPauseDecidesOnlyTheEnd(std::string_view bytes, FuzzedTerminal terminal) {
   for (std::size_t start = 0; start < bytes.size();) {
     const std::string_view rest = bytes.substr(start);
-    const DecodeResult paused = decodeKey(rest, terminal.family, true, terminal.keyNumbers);
-    const DecodeResult waiting = decodeKey(rest, terminal.family, false, terminal.keyNumbers);
+    const Decoded paused = decodeKey(rest, terminal.family, true, terminal.keyNumbers);
+    const Decoded waiting = decodeKey(rest, terminal.family, false, terminal.keyNumbers);
     if (paused.length == 0 || paused.length > rest.size()) {
       failProperty("length outside 1 to the bytes held", bytes, start);
     }
@@ -144,8 +148,7 @@ void expectPauseDecidesOnlyTheEnd(std::string_view bytes, FuzzedTerminal termina
       if (waiting.length != 0) {
         failProperty("needMore with a length", bytes, start);
       }
-    } else if (!sameKey({waiting.record, std::string(rest.substr(0, waiting.length))},
-                        {paused.record, std::string(rest.substr(0, paused.length))}) ||
+    } else if (!sameEvent(waiting.event, paused.event) || waiting.length != paused.length ||
                waiting.status != paused.status) {
       failProperty("input still coming gives another key than input paused", bytes, start);
     }
@@ -153,28 +156,25 @@ void expectPauseDecidesOnlyTheEnd(std::string_view bytes, FuzzedTerminal termina
   }
 }
 
-// Every code the record logic gives for `records`, until it has none left.
-std::vector<int> codesOf(const std::deque<KeyRecord>& records, bool opens, std::string_view bytes) {
-  std::deque<KeyRecord> queue = records;
-  RecordSource source;
+// Every code the reader gives for `events`, until it has none left.
+std::vector<int> codesOf(const std::deque<KeyEvent>& events, bool opens, std::string_view bytes) {
+  std::deque<KeyEvent> queue = events;
+  EventSource source;
   source.open = [opens] { return opens; };
-  source.beginRead = [] {};
-  source.endRead = [] {};
-  source.readRecord = [&queue](KeyRecord& record) {
+  source.readEvent = [&queue](KeyEvent& event) {
     if (queue.empty()) {
       return false;
     }
-    record = queue.front();
+    event = queue.front();
     queue.pop_front();
     return true;
   };
   ReaderState state;
   std::vector<int> codes;
-  // At most two codes per record, then the end.
-  const std::size_t callLimit = 2 * records.size() + 1;
+  const std::size_t callLimit = mostCodesPerEvent * events.size() + 1;
   for (std::size_t calls = 0;; ++calls) {
     if (calls > callLimit) {
-      failProperty("record logic gives more than two codes per record", bytes, calls);
+      failProperty("the reader gives more codes than its events hold", bytes, calls);
     }
     const int code = nextKeyCode(state, source);
     if (code < noKey || code > largestCode) {
@@ -187,35 +187,41 @@ std::vector<int> codesOf(const std::deque<KeyRecord>& records, bool opens, std::
   }
   // The tool reads once more after the table: still no key, and no wait.
   if (nextKeyCode(state, source) != noKey) {
-    failProperty("a key after the records ran out", bytes, codes.size());
+    failProperty("a key after the events ran out", bytes, codes.size());
   }
   return codes;
 }
 
-std::deque<KeyRecord> recordsOf(const std::vector<StreamKey>& keys) {
-  std::deque<KeyRecord> records;
+std::deque<KeyEvent> eventsOf(const std::vector<StreamKey>& keys) {
+  std::deque<KeyEvent> events;
   for (const StreamKey& key : keys) {
-    records.push_back(key.record);
+    if (key.event) {
+      events.push_back(*key.event);
+    }
   }
-  return records;
+  return events;
 }
 
-// The input read as raw records, such as a console may deliver and the
-// decoder never makes: any scan code, any flags.
-std::deque<KeyRecord> rawRecordsOf(std::string_view bytes) {
-  std::deque<KeyRecord> records;
+// The input read as raw events, such as a console may deliver and the
+// decoder never makes: any type, scan code and flags, the character byte
+// as a console's or, with the second byte's bit 2, the key known by its
+// place only.
+std::deque<KeyEvent> rawEventsOf(std::string_view bytes) {
+  std::deque<KeyEvent> events;
   for (std::size_t start = 0; start + rawRecordSize <= bytes.size(); start += rawRecordSize) {
     const auto* raw = reinterpret_cast<const unsigned char*>(bytes.data() + start);
-    KeyRecord record;
-    record.eventType = static_cast<EventType>(raw[0] % eventTypeCount);
-    record.keyDown = (raw[1] & 1U) != 0;
-    record.asciiChar = raw[2];
-    record.scanCode = static_cast<std::uint16_t>(raw[3] | (raw[4] << 8U));
-    record.controlKeyState =
+    KeyEvent event;
+    event.eventType = static_cast<EventType>(raw[0] % eventTypeCount);
+    event.action = static_cast<KeyAction>((raw[1] & 3U) % keyActionCount);
+    if ((raw[1] & 4U) == 0) {
+      event.text = raw[2] != 0 ? std::string(1, static_cast<char>(raw[2])) : std::string();
+    }
+    event.scanCode = static_cast<std::uint16_t>(raw[3] | (raw[4] << 8U));
+    event.controlKeyState =
         raw[5] | (static_cast<std::uint32_t>(raw[6]) << 8U) | (static_cast<std::uint32_t>(raw[7]) << 16U);
-    records.push_back(record);
+    events.push_back(event);
   }
-  return records;
+  return events;
 }
 
 }  // namespace
@@ -224,9 +230,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 0) {
     return 0;
   }
+  const auto families = terminalFamilies();
   const FuzzedTerminal terminal{
-      static_cast<TerminalFamily>(data[0] % familyCount),
-      static_cast<KeyNumberMeaning>(data[0] / familyCount % keyNumberMeaningCount),
+      families[data[0] % families.size()].family,
+      static_cast<KeyNumberMeaning>(data[0] / families.size() % keyNumberMeaningCount),
   };
   const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
 
@@ -246,17 +253,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                    "fed in random reads with pauses, the keys differ from one read per pause");
   }
 
-  const std::deque<KeyRecord> records = recordsOf(whole);
-  codesOf(records, true, bytes);
-  if (!codesOf(records, false, bytes).empty()) {
+  const std::deque<KeyEvent> events = eventsOf(whole);
+  codesOf(events, true, bytes);
+  if (!codesOf(events, false, bytes).empty()) {
     failProperty("codes although the input could not be opened", bytes, 0);
   }
-  codesOf(rawRecordsOf(bytes), true, bytes);
+  codesOf(rawEventsOf(bytes), true, bytes);
 
   // The terminal's answer to the keyboard query is looked for in the same
   // bytes, and the TERM name may be anything.
-  static_cast<void>(firstProtocolAnswer(bytes));
-  static_cast<void>(terminalFamilyOf(bytes));
-  static_cast<void>(understandsModifyOtherKeys(bytes));
+  ByteStream answers(terminal.family);
+  answers.feed(bytes);
+  static_cast<void>(answers.takeAnswer());
+  static_cast<void>(keyboardModeFor(familyOfTerm(bytes), ProtocolAnswer::legacy));
   return 0;
 }

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <deque>
 
-#include "console/readKey.hpp"
+#include "keys/keyCodes.hpp"
 #include "keys/keyReader.hpp"
 
 bool sameKey(const StreamKey& left, const StreamKey& right) {
@@ -12,6 +12,37 @@ bool sameKey(const StreamKey& left, const StreamKey& right) {
   const KeyRecord& other = right.record;
   return one.eventType == other.eventType && one.keyDown == other.keyDown && one.asciiChar == other.asciiChar &&
          one.scanCode == other.scanCode && one.controlKeyState == other.controlKeyState && left.bytes == right.bytes;
+}
+
+bool sameEvent(const KeyEvent& left, const KeyEvent& right) {
+  return left.eventType == right.eventType && left.action == right.action && left.scanCode == right.scanCode &&
+         left.controlKeyState == right.controlKeyState && left.text == right.text &&
+         left.virtualKeyCode == right.virtualKeyCode && left.bytes == right.bytes;
+}
+
+std::vector<KeyRecord> recordsOf(const KeyEvent& event) {
+  KeyRecord first;
+  first.eventType = event.eventType;
+  first.keyDown = event.isKeyDown();
+  first.scanCode = event.scanCode;
+  first.controlKeyState = event.controlKeyState;
+  // What the key types when it goes down, a release included.
+  KeyEvent pressed = event;
+  pressed.action = KeyAction::press;
+  const KeyCodes codes = codesOf(pressed);
+  std::vector<KeyRecord> records;
+  if (codes.pair || codes.characters.empty()) {
+    records.push_back(first);
+    return records;
+  }
+  first.asciiChar = static_cast<unsigned char>(codes.characters[0]);
+  records.push_back(first);
+  for (std::size_t index = 1; index < codes.characters.size() && first.keyDown; ++index) {
+    KeyRecord following;
+    following.asciiChar = static_cast<unsigned char>(codes.characters[index]);
+    records.push_back(following);
+  }
+  return records;
 }
 
 std::string showBytes(std::string_view bytes) {
@@ -81,15 +112,23 @@ std::vector<StreamKey> keysOfReads(std::string_view input, TerminalFamily family
       broken("no progress: more stream calls than bytes and reads", fedBytes);
       return keys;
     }
-    const bool ready = stream.recordReady();
+    const bool ready = stream.eventReady();
     const StreamItem item = stream.next(inputPaused);
-    if (!inputPaused && ready != (item.status == StreamStatus::key)) {
-      broken("recordReady disagrees with next", fedBytes);
+    if (!inputPaused && ready != (item.status == StreamStatus::event)) {
+      broken("eventReady disagrees with next", fedBytes);
       return keys;
     }
-    if (item.status == StreamStatus::key) {
-      keys.push_back({item.record, std::string(item.bytes)});
+    if (item.status == StreamStatus::event) {
       inputPaused = false;
+      if (item.event.eventType != EventType::key) {
+        // An answer: no key, like any other report.
+        continue;
+      }
+      const std::vector<KeyRecord> records = recordsOf(item.event);
+      keys.push_back({records.front(), item.event.bytes.value_or(""), item.event});
+      for (std::size_t index = 1; index < records.size(); ++index) {
+        keys.push_back({records[index], {}, std::nullopt});
+      }
       continue;
     }
     if (item.status == StreamStatus::endOfInput) {
@@ -141,20 +180,20 @@ std::vector<std::vector<Read>> everySplit(std::string_view input, const std::vec
 }
 
 std::vector<int> codesOf(const std::vector<StreamKey>& keys) {
-  std::deque<KeyRecord> records;
+  std::deque<KeyEvent> events;
   for (const StreamKey& key : keys) {
-    records.push_back(key.record);
+    if (key.event) {
+      events.push_back(*key.event);
+    }
   }
-  RecordSource source;
+  EventSource source;
   source.open = [] { return true; };
-  source.beginRead = [] {};
-  source.endRead = [] {};
-  source.readRecord = [&](KeyRecord& record) {
-    if (records.empty()) {
+  source.readEvent = [&](KeyEvent& event) {
+    if (events.empty()) {
       return false;
     }
-    record = records.front();
-    records.pop_front();
+    event = events.front();
+    events.pop_front();
     return true;
   };
   ReaderState state;

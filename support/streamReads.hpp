@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,12 +21,32 @@ struct Read {
   bool pauseAfter;
 };
 
+// An event as the records a console would deliver for it, one per code the
+// key types: a key that typed several bytes is a record per byte, the
+// first with the key's place and flags. A release is one key-up record with
+// the character the key types.
+struct KeyRecord {
+  EventType eventType = EventType::key;
+  bool keyDown = true;
+  unsigned char asciiChar = 0;
+  std::uint16_t scanCode = 0;
+  std::uint32_t controlKeyState = 0;
+};
+
+std::vector<KeyRecord> recordsOf(const KeyEvent& event);
+
+// One record of a key the stream gave; the first record of each key holds
+// the event and the bytes that made it.
 struct StreamKey {
   KeyRecord record;
   std::string bytes;
+  std::optional<KeyEvent> event;
 };
 
 bool sameKey(const StreamKey& left, const StreamKey& right);
+
+// Two events alike in every field.
+bool sameEvent(const KeyEvent& left, const KeyEvent& right);
 
 // ESC, printable characters as they are, hex for the rest.
 std::string showBytes(std::string_view bytes);
@@ -40,9 +62,9 @@ using BrokenStreamRule = std::function<void(const char* rule, std::size_t fedByt
 // read followed by a pause lets the stream decide; otherwise the next read
 // is fed. Input pauses after the last read, then ends. Rules checked on the
 // way: the stream makes progress, never asks for more once input has
-// paused, recordReady agrees with what next gives without a pause, and
-// every key's bytes are the next bytes of the input, reports skipped
-// between. `keyNumbers` is what the stream takes CSI u reports for.
+// paused, eventReady agrees with what next gives without a pause, and
+// every key's bytes are the next bytes of the input, reports and answers
+// skipped between. `keyNumbers` is what the stream takes CSI u reports for.
 std::vector<StreamKey> keysOfReads(std::string_view input, TerminalFamily family, const std::vector<Read>& reads,
                                    const BrokenStreamRule& broken,
                                    KeyNumberMeaning keyNumbers = KeyNumberMeaning::unshiftedKey);
@@ -51,5 +73,5 @@ std::vector<StreamKey> keysOfReads(std::string_view input, TerminalFamily family
 // end at `pausesAt` and after the last. Inputs of up to 12 bytes.
 std::vector<std::vector<Read>> everySplit(std::string_view input, const std::vector<std::size_t>& pausesAt = {});
 
-// The codes the record logic gives for the keys, as readKey gives them.
+// The codes the reader gives for the keys' events, as readKey gives them.
 std::vector<int> codesOf(const std::vector<StreamKey>& keys);

@@ -22,7 +22,7 @@
 #include "fakeTerminal.hpp"
 #include "faultHelpers.hpp"
 #include "keyBurst.hpp"
-#include "keys/keyboardProtocol.hpp"
+#include "keys/keyboardMode.hpp"
 #include "ptyHarness.hpp"
 #include "terminalChecks.hpp"
 #include "transcript.hpp"

@@ -17,7 +17,7 @@
 
 #include "captureOutput.hpp"
 #include "faultHelpers.hpp"
-#include "keys/keyboardProtocol.hpp"
+#include "keys/keyboardMode.hpp"
 #include "ptyHarness.hpp"
 #include "terminalChecks.hpp"
 #include "transcript.hpp"

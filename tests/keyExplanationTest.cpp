@@ -21,10 +21,10 @@ std::string explainBytes(std::string_view bytes, bool utf8Output, TerminalFamily
   stream.feed(bytes);
   stream.endInput();
   const StreamItem item = stream.next(false);
-  if (item.status != StreamStatus::key) {
+  if (item.status != StreamStatus::event) {
     return "no key";
   }
-  return keyExplanation(terminalKeyDetails(item.record, stream.followingRecords(), item.bytes), utf8Output);
+  return keyExplanation(keyDetailsOf(item.event), utf8Output);
 }
 
 bool holdsControlByte(std::string_view text) {
@@ -106,14 +106,15 @@ TEST(KeyExplanation, neverHoldsAControlByte) {
 }
 
 struct ExplainedRecord {
-  KeyRecord record;
+  KeyEvent record;
   std::string explanation;
 };
 
-KeyRecord consoleRecord(unsigned char character, std::uint16_t scanCode, std::uint16_t virtualKey,
-                        std::uint32_t flags) {
-  KeyRecord record;
-  record.asciiChar = character;
+// A console's record as the Windows source makes it an event: the character
+// byte as its text, nothing typed when it is 0.
+KeyEvent consoleRecord(unsigned char character, std::uint16_t scanCode, std::uint16_t virtualKey, std::uint32_t flags) {
+  KeyEvent record;
+  record.text = character != 0 ? std::string(1, static_cast<char>(character)) : std::string();
   record.scanCode = scanCode;
   record.virtualKeyCode = virtualKey;
   record.controlKeyState = flags;
@@ -133,11 +134,8 @@ TEST(KeyExplanation, showsAConsoleRecordsScanCodeVirtualKeyAndFlags) {
       {consoleRecord(0x84, 0x28, 0xDE, 0), R"(\x84  scan 0x28 vk 0xde)"},
   };
   for (const ExplainedRecord& explained : cases) {
-    const KeyDetails details{
-        explained.record,
-        explained.record.asciiChar != 0 ? std::string(1, static_cast<char>(explained.record.asciiChar)) : std::string(),
-        std::nullopt};
-    EXPECT_EQ(keyExplanation(details, false), explained.explanation) << showRecord(explained.record);
+    EXPECT_EQ(keyExplanation(keyDetailsOf(explained.record), false), explained.explanation)
+        << showRecord(recordsOf(explained.record).front());
   }
 }
 

@@ -4,15 +4,16 @@
 
 #include <cstddef>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace {
 
-// A record source that plays back a list of records and counts what the
-// reader asks of it. When the list runs out, reads fail.
+// A console that plays back a list of input records, as events, and counts
+// what the reader asks of it. When the list runs out, reads fail.
 struct FakeConsole {
   bool opens = true;
-  std::vector<KeyRecord> records;
+  std::vector<KeyEvent> records;
   std::size_t nextRecord = 0;
   int openCalls = 0;
   int beginCalls = 0;
@@ -20,15 +21,15 @@ struct FakeConsole {
   bool throwOnRead = false;
 };
 
-RecordSource sourceFor(FakeConsole& console) {
-  RecordSource source;
+EventSource sourceFor(FakeConsole& console) {
+  EventSource source;
   source.open = [&console] {
     ++console.openCalls;
     return console.opens;
   };
   source.beginRead = [&console] { ++console.beginCalls; };
   source.endRead = [&console] { ++console.endCalls; };
-  source.readRecord = [&console](KeyRecord& record) {
+  source.readEvent = [&console](KeyEvent& record) {
     if (console.throwOnRead) {
       throw std::runtime_error("read failed");
     }
@@ -41,18 +42,30 @@ RecordSource sourceFor(FakeConsole& console) {
   return source;
 }
 
-KeyRecord keyDown(unsigned char character, std::uint16_t scanCode, std::uint32_t flags = 0) {
-  return KeyRecord{EventType::key, true, character, scanCode, flags};
+// A console's record: its character byte, 0 when the key carries none.
+KeyEvent consoleRecord(EventType type, bool down, unsigned char character, std::uint16_t scanCode,
+                       std::uint32_t flags) {
+  KeyEvent event;
+  event.eventType = type;
+  event.action = down ? KeyAction::press : KeyAction::release;
+  event.text = character != 0 ? std::string(1, static_cast<char>(character)) : std::string();
+  event.scanCode = scanCode;
+  event.controlKeyState = flags;
+  return event;
 }
 
-KeyRecord keyWithoutCharacter(std::uint16_t scanCode, std::uint32_t flags = 0) { return keyDown(0, scanCode, flags); }
+KeyEvent keyDown(unsigned char character, std::uint16_t scanCode, std::uint32_t flags = 0) {
+  return consoleRecord(EventType::key, true, character, scanCode, flags);
+}
+
+KeyEvent keyWithoutCharacter(std::uint16_t scanCode, std::uint32_t flags = 0) { return keyDown(0, scanCode, flags); }
 
 // The codes the reader gives for the console's records, until it gives -1.
-std::vector<int> codesFor(const std::vector<KeyRecord>& records) {
+std::vector<int> codesFor(const std::vector<KeyEvent>& records) {
   FakeConsole console;
   console.records = records;
   ReaderState state;
-  const RecordSource source = sourceFor(console);
+  const EventSource source = sourceFor(console);
   std::vector<int> codes;
   for (int code = nextKeyCode(state, source); code != -1; code = nextKeyCode(state, source)) {
     codes.push_back(code);
@@ -66,7 +79,7 @@ TEST(KeyReaderTwoCodeKeys, FunctionKeyGivesLeadThenSecondWithoutReadingAgain) {
   FakeConsole console;
   console.records = {keyWithoutCharacter(59)};
   ReaderState state;
-  const RecordSource source = sourceFor(console);
+  const EventSource source = sourceFor(console);
   EXPECT_EQ(nextKeyCode(state, source), 0);
   EXPECT_EQ(console.nextRecord, 1U);
   EXPECT_EQ(nextKeyCode(state, source), 59);
@@ -110,16 +123,16 @@ TEST(KeyReaderCharacters, NonZeroCharacterWinsOverTheTables) {
 }
 
 TEST(KeyReaderSkipping, RecordsWithoutAUsableKeyAreSkipped) {
-  const KeyRecord keyUp{EventType::key, false, 'x', 45, 0};
-  const KeyRecord mouse{EventType::mouse, true, 'm', 0, 0};
-  const KeyRecord focus{EventType::focus, true, 'f', 0, 0};
-  const KeyRecord menu{EventType::menu, true, 'n', 0, 0};
-  const KeyRecord bufferSize{EventType::bufferSize, true, 'b', 0, 0};
-  const KeyRecord unknown{EventType::unknown, true, 'u', 0, 0};
-  const KeyRecord shiftAlone = keyWithoutCharacter(42, shiftPressed);
-  const KeyRecord ctrlAlone = keyWithoutCharacter(29, leftCtrlPressed);
-  const KeyRecord altAlone = keyWithoutCharacter(56, leftAltPressed);
-  const KeyRecord capsLock = keyWithoutCharacter(58);
+  const KeyEvent keyUp = consoleRecord(EventType::key, false, 'x', 45, 0);
+  const KeyEvent mouse = consoleRecord(EventType::mouse, true, 'm', 0, 0);
+  const KeyEvent focus = consoleRecord(EventType::focus, true, 'f', 0, 0);
+  const KeyEvent menu = consoleRecord(EventType::menu, true, 'n', 0, 0);
+  const KeyEvent bufferSize = consoleRecord(EventType::bufferSize, true, 'b', 0, 0);
+  const KeyEvent unknown = consoleRecord(EventType::unknown, true, 'u', 0, 0);
+  const KeyEvent shiftAlone = keyWithoutCharacter(42, shiftPressed);
+  const KeyEvent ctrlAlone = keyWithoutCharacter(29, leftCtrlPressed);
+  const KeyEvent altAlone = keyWithoutCharacter(56, leftAltPressed);
+  const KeyEvent capsLock = keyWithoutCharacter(58);
   EXPECT_EQ(codesFor({keyUp, mouse, focus, menu, bufferSize, unknown, shiftAlone, ctrlAlone, altAlone, capsLock,
                       keyDown('a', 30)}),
             (Codes{'a'}));
@@ -147,7 +160,7 @@ TEST(KeyReaderFailures, DeviceThatFailsToOpenGivesMinusOneWithoutTryingAgain) {
   console.opens = false;
   console.records = {keyDown('a', 30)};
   ReaderState state;
-  const RecordSource source = sourceFor(console);
+  const EventSource source = sourceFor(console);
   EXPECT_EQ(nextKeyCode(state, source), -1);
   EXPECT_EQ(nextKeyCode(state, source), -1);
   EXPECT_EQ(nextKeyCode(state, source), -1);
@@ -159,9 +172,9 @@ TEST(KeyReaderFailures, DeviceThatFailsToOpenGivesMinusOneWithoutTryingAgain) {
 TEST(KeyReaderFailures, FailedReadGivesMinusOneAndHoldsNothing) {
   FakeConsole console;
   ReaderState state;
-  const RecordSource source = sourceFor(console);
+  const EventSource source = sourceFor(console);
   EXPECT_EQ(nextKeyCode(state, source), -1);
-  EXPECT_EQ(state.pendingCode, -1);
+  EXPECT_FALSE(codeHeld(state));
   EXPECT_EQ(console.openCalls, 1);
   EXPECT_EQ(console.beginCalls, 1);
   EXPECT_EQ(console.endCalls, 1) << "the console mode is restored after a failed read";
@@ -174,7 +187,7 @@ TEST(KeyReaderFailures, ConsoleModeIsRestoredWhenAReadThrows) {
   FakeConsole console;
   console.throwOnRead = true;
   ReaderState state;
-  const RecordSource source = sourceFor(console);
+  const EventSource source = sourceFor(console);
   EXPECT_THROW(nextKeyCode(state, source), std::runtime_error);
   EXPECT_EQ(console.beginCalls, 1);
   EXPECT_EQ(console.endCalls, 1);
@@ -184,14 +197,14 @@ TEST(KeyReaderHeldCode, HeldCodeGoesToWhicheverCallComesNext) {
   FakeConsole console;
   console.records = {keyWithoutCharacter(87)};
   ReaderState state;
-  const RecordSource source = sourceFor(console);
+  const EventSource source = sourceFor(console);
   EXPECT_EQ(nextKeyCode(state, source), 224);
-  EXPECT_EQ(state.pendingCode, 133);
+  EXPECT_EQ(state.heldCodes, "\x85");
   // The held code survives the device failing: the next call gets it anyway.
   console.opens = false;
   state.consoleInput = ConsoleInput::failed;
   EXPECT_EQ(nextKeyCode(state, source), 133);
-  EXPECT_EQ(state.pendingCode, -1);
+  EXPECT_FALSE(codeHeld(state));
   EXPECT_EQ(nextKeyCode(state, source), -1);
 }
 

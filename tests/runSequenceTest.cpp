@@ -16,7 +16,7 @@
 #include "captureOutput.hpp"
 #include "endOnExit.hpp"
 #include "fakeTerminal.hpp"
-#include "keys/keyboardProtocol.hpp"
+#include "keys/keyboardMode.hpp"
 #include "ptyHarness.hpp"
 #include "table/characterCell.hpp"
 #include "terminalChecks.hpp"

@@ -11,7 +11,7 @@
 #include <stdexcept>
 
 #include "console/terminalSession.hpp"
-#include "keys/keyboardProtocol.hpp"
+#include "keys/keyboardMode.hpp"
 
 namespace {
 

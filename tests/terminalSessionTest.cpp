@@ -12,7 +12,7 @@
 #include "endOnExit.hpp"
 #include "fakeTerminal.hpp"
 #include "faultHelpers.hpp"
-#include "keys/keyboardProtocol.hpp"
+#include "keys/keyboardMode.hpp"
 #include "ptyHarness.hpp"
 #include "terminalChecks.hpp"
 #include "transcript.hpp"

@@ -1,59 +1,29 @@
 #include "keyCodesOf.hpp"
 
-#include "console/readKey.hpp"
-#include "keys/keyReader.hpp"
+#include "keys/keyCodes.hpp"
 
 namespace {
 
 // The modifier flags a console record carries for each state.
 constexpr std::array<std::uint32_t, keyStateCount> stateFlags{0, shiftPressed, leftCtrlPressed, leftAltPressed};
 
-constexpr int noPendingCode = -1;
 constexpr int firstVisibleCode = 33;
 constexpr int lastVisibleCode = 126;
-
-// The character a console puts into the key's record: the tables hold it
-// as a character pair. 0 when the key carries no character.
-unsigned char consoleCharacter(std::uint16_t scanCode, std::uint32_t controlKeyState) {
-  return characterOf(tablePairOf(scanCode, controlKeyState).value_or(KeyPair{0, 0}));
-}
 
 }  // namespace
 
 std::vector<int> codesOfKey(const ReferenceKey& key, KeyState state) {
-  KeyRecord record;
-  record.scanCode = key.scanCode;
-  record.controlKeyState = stateFlags[state] | (key.enhanced ? enhancedKey : 0);
-  record.asciiChar = consoleCharacter(record.scanCode, record.controlKeyState);
-
-  // The reader is fed the one record, as a console would deliver it.
-  bool delivered = false;
-  const RecordSource source{
-      .open = [] { return true; },
-      .beginRead = [] {},
-      .endRead = [] {},
-      .readRecord =
-          [&](KeyRecord& next) {
-            if (delivered) {
-              return false;
-            }
-            next = record;
-            delivered = true;
-            return true;
-          },
-  };
-  ReaderState reader;
-  std::vector<int> codes;
-  const int first = nextKeyCode(reader, source);
-  if (first == noKey) {
-    return codes;
+  // The key by its place: the character the console puts into its record
+  // is the one the tables hold for it.
+  KeyEvent event;
+  event.scanCode = key.scanCode;
+  event.controlKeyState = stateFlags[state] | (key.enhanced ? enhancedKey : 0);
+  const KeyCodes codes = codesOf(event);
+  std::vector<int> result;
+  for (std::size_t index = 0; index < codes.size(); ++index) {
+    result.push_back(codes[index]);
   }
-  codes.push_back(first);
-  // A two-code key leaves its second code held for the next call.
-  if (reader.pendingCode != noPendingCode) {
-    codes.push_back(nextKeyCode(reader, source));
-  }
-  return codes;
+  return result;
 }
 
 bool isVisibleCharacter(int code) { return code >= firstVisibleCode && code <= lastVisibleCode; }

@@ -1,5 +1,5 @@
 // The key reader on a Windows console: input records from CONIN$, turned
-// into key codes by the shared reader logic.
+// into events and then key codes by the shared reader logic.
 
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
@@ -7,7 +7,7 @@
 
 #include <cstdlib>
 #include <optional>
-#include <utility>
+#include <string>
 
 #include "console/readKey.hpp"
 #include "keys/keyReader.hpp"
@@ -23,10 +23,6 @@ struct ConsoleInputDevice {
 
 ConsoleInputDevice device;
 ReaderState readerState;
-// The record read last, and what made the key whose first code readKey
-// returned last.
-KeyRecord lastRecord;
-std::optional<KeyDetails> lastReturnedDetails;
 
 // Mode 0: no line input, no echo and no processed input, so every key,
 // Ctrl+C included, arrives as a record as soon as it is pressed.
@@ -85,30 +81,32 @@ EventType eventTypeOf(WORD windowsEventType) {
   }
 }
 
-// The fields the reader uses; the repeat count of a key record is not used.
-KeyRecord keyRecordOf(const INPUT_RECORD& input) {
-  KeyRecord record;
-  record.eventType = eventTypeOf(input.EventType);
+// The event of an input record: the fields the reader uses. The character
+// byte is the console's own, so the event's text is that byte, or nothing
+// typed when it is 0. The repeat count of a key record is not used.
+KeyEvent keyEventOf(const INPUT_RECORD& input) {
+  KeyEvent event;
+  event.eventType = eventTypeOf(input.EventType);
   if (input.EventType == KEY_EVENT) {
     const KEY_EVENT_RECORD& key = input.Event.KeyEvent;
-    record.keyDown = key.bKeyDown != 0;
-    record.asciiChar = static_cast<unsigned char>(key.uChar.AsciiChar);
-    record.scanCode = key.wVirtualScanCode;
-    record.controlKeyState = key.dwControlKeyState;
-    record.virtualKeyCode = key.wVirtualKeyCode;
+    event.action = key.bKeyDown != 0 ? KeyAction::press : KeyAction::release;
+    const auto character = static_cast<unsigned char>(key.uChar.AsciiChar);
+    event.text = character != 0 ? std::string(1, static_cast<char>(character)) : std::string();
+    event.scanCode = key.wVirtualScanCode;
+    event.controlKeyState = key.dwControlKeyState;
+    event.virtualKeyCode = key.wVirtualKeyCode;
   }
-  return record;
+  return event;
 }
 
 // Reads exactly one record.
-bool readDeviceRecord(KeyRecord& record) {
+bool readDeviceEvent(KeyEvent& event) {
   INPUT_RECORD input{};
   DWORD count = 0;
   if (ReadConsoleInputA(device.handle, &input, 1, &count) == 0 || count == 0) {
     return false;
   }
-  record = keyRecordOf(input);
-  lastRecord = record;
+  event = keyEventOf(input);
   return true;
 }
 
@@ -129,34 +127,25 @@ bool codeRecordPending() {
     return false;
   }
   for (DWORD index = 0; index < count; ++index) {
-    if (givesCode(keyRecordOf(inputs[index]))) {
+    if (!codesOf(keyEventOf(inputs[index])).empty()) {
       return true;
     }
   }
   return false;
 }
 
-const RecordSource consoleSource{openDevice, enterRawMode, restoreMode, readDeviceRecord};
+const EventSource consoleSource{openDevice, enterRawMode, restoreMode, readDeviceEvent};
 
 }  // namespace
 
-int readKey() {
-  // A held second code reads no record: it has no details of its own.
-  const bool secondCode = codeHeld(readerState);
-  const int code = nextKeyCode(readerState, consoleSource);
-  lastReturnedDetails.reset();
-  if (!secondCode && code != noKey) {
-    // The console's character byte is in its input code page.
-    KeyDetails details{lastRecord, {}, std::nullopt};
-    if (lastRecord.asciiChar != 0) {
-      details.characters.assign(1, static_cast<char>(lastRecord.asciiChar));
-    }
-    lastReturnedDetails = std::move(details);
-  }
-  return code;
-}
+int readKey() { return nextKeyCode(readerState, consoleSource); }
 
-std::optional<KeyDetails> lastKeyDetails() { return lastReturnedDetails; }
+std::optional<KeyDetails> lastKeyDetails() {
+  if (!readerState.lastKey) {
+    return std::nullopt;
+  }
+  return keyDetailsOf(*readerState.lastKey);
+}
 
 bool keyAvailable() {
   return codeHeld(readerState) || (readerState.consoleInput == ConsoleInput::open && codeRecordPending());

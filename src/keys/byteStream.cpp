@@ -1,12 +1,14 @@
 #include "keys/byteStream.hpp"
 
-ByteStream::ByteStream(TerminalFamily family) noexcept : family(family) {}
+#include <algorithm>
+
+#include "keys/keyCodes.hpp"
+
+ByteStream::ByteStream(TerminalFamily family) noexcept : family(&familyRow(family)) {}
 
 void ByteStream::setKeyNumberMeaning(KeyNumberMeaning meaning) { keyNumbers = meaning; }
 
 void ByteStream::feed(std::string_view bytes) {
-  // Bytes already decoded are dropped only here, so the bytes a record
-  // carries stay valid until the next feed.
   received.erase(0, consumedByteCount);
   consumedByteCount = 0;
   received.append(bytes);
@@ -14,64 +16,71 @@ void ByteStream::feed(std::string_view bytes) {
 
 void ByteStream::endInput() { inputEnded = true; }
 
-StreamItem ByteStream::next(bool inputPaused) {
-  StreamItem item;
-  if (!queuedRecords.empty()) {
-    item.status = StreamStatus::key;
-    item.record = queuedRecords.front();
-    queuedRecords.erase(queuedRecords.begin());
-    return item;
-  }
+bool ByteStream::decodeAhead() {
   for (;;) {
-    const std::string_view unused = unusedBytes();
+    const std::string_view unused = std::string_view(received).substr(consumedByteCount);
     if (unused.empty()) {
-      item.status = inputEnded ? StreamStatus::endOfInput : StreamStatus::needMore;
-      return item;
+      return false;
     }
-    DecodeResult result = decodeKey(unused, family, inputPaused || inputEnded, keyNumbers);
+    Decoded result = decodeKey(unused, *family, inputEnded, keyNumbers);
     if (result.status == DecodeStatus::needMore) {
-      item.partialKeyHeld = true;
-      return item;
+      return false;
     }
     consumedByteCount += result.length;
     if (result.status == DecodeStatus::key) {
-      item.status = StreamStatus::key;
-      item.record = result.record;
-      item.bytes = unused.substr(0, result.length);
-      queuedRecords.insert(queuedRecords.end(), result.moreRecords.begin(), result.moreRecords.end());
-      return item;
+      decoded.push_back(std::move(result.event));
+      return true;
     }
   }
 }
 
-bool ByteStream::recordReady(bool (*wanted)(const KeyRecord&)) const {
-  const auto accepted = [wanted](const KeyRecord& record) { return wanted == nullptr || wanted(record); };
-  for (const KeyRecord& record : queuedRecords) {
-    if (accepted(record)) {
-      return true;
+StreamItem ByteStream::next(bool inputPaused) {
+  StreamItem item;
+  while (decoded.empty() && !decodeAhead() && inputPaused && consumedByteCount < received.size()) {
+    // The input has paused: what is held is decided on what has arrived.
+    Decoded result = decodeKey(std::string_view(received).substr(consumedByteCount), *family, true, keyNumbers);
+    consumedByteCount += result.length;
+    if (result.status == DecodeStatus::key) {
+      decoded.push_back(std::move(result.event));
     }
   }
-  std::string_view unused = unusedBytes();
-  while (!unused.empty()) {
-    const DecodeResult result = decodeKey(unused, family, inputEnded, keyNumbers);
-    if (result.status == DecodeStatus::needMore) {
-      return false;
+  if (!decoded.empty()) {
+    item.status = StreamStatus::event;
+    item.event = std::move(decoded.front());
+    decoded.pop_front();
+    return item;
+  }
+  const bool bytesHeld = consumedByteCount < received.size();
+  item.status = inputEnded && !bytesHeld ? StreamStatus::endOfInput : StreamStatus::needMore;
+  item.partialKeyHeld = bytesHeld;
+  return item;
+}
+
+bool ByteStream::codeReady() {
+  const auto givesCode = [](const KeyEvent& event) { return !codesOf(event).empty(); };
+  if (std::ranges::any_of(decoded, givesCode)) {
+    return true;
+  }
+  while (decodeAhead()) {
+    if (givesCode(decoded.back())) {
+      return true;
     }
-    if (result.status == DecodeStatus::key) {
-      if (accepted(result.record)) {
-        return true;
-      }
-      for (const KeyRecord& record : result.moreRecords) {
-        if (accepted(record)) {
-          return true;
-        }
-      }
-    }
-    unused.remove_prefix(result.length);
   }
   return false;
 }
 
-const std::vector<KeyRecord>& ByteStream::followingRecords() const { return queuedRecords; }
+bool ByteStream::eventReady() { return !decoded.empty() || decodeAhead(); }
 
-std::string_view ByteStream::unusedBytes() const { return std::string_view(received).substr(consumedByteCount); }
+std::optional<EventType> ByteStream::takeAnswer() {
+  while (decodeAhead()) {
+  }
+  const auto answer = std::ranges::find_if(decoded, [](const KeyEvent& event) {
+    return event.eventType == EventType::keyboardFlagsAnswer || event.eventType == EventType::deviceAttributesAnswer;
+  });
+  if (answer == decoded.end()) {
+    return std::nullopt;
+  }
+  const EventType type = answer->eventType;
+  decoded.erase(answer);
+  return type;
+}

@@ -2,15 +2,14 @@
 
 #include <cstdint>
 
+#include "keys/asciiBytes.hpp"
+#include "keys/keyCodes.hpp"
 #include "keys/keyNames.hpp"
-#include "keys/terminalSequences.hpp"
+#include "keys/usLayout.hpp"
 #include "keys/utf8.hpp"
 
 namespace {
 
-constexpr unsigned char firstPrintableByte = 0x20;
-constexpr unsigned char deleteByte = 0x7F;
-constexpr unsigned char firstNonAsciiByte = 0x80;
 constexpr char hexDigits[] = "0123456789abcdef";
 
 struct FlagName {
@@ -87,7 +86,7 @@ bool isShownCharacter(char32_t codePoint) {
 std::string characterText(std::string_view characters, bool utf8Output) {
   if (characters.size() == 1) {
     const auto byte = static_cast<unsigned char>(characters[0]);
-    if (byte >= firstPrintableByte && byte < deleteByte) {
+    if (isPrintableAscii(byte)) {
       return std::string(characters);
     }
     return hexBytes(characters);
@@ -115,25 +114,11 @@ std::string modifierPrefix(std::uint32_t controlKeyState) {
 
 }  // namespace
 
-KeyDetails terminalKeyDetails(const KeyRecord& first, std::span<const KeyRecord> following, std::string_view bytes) {
-  KeyDetails details{first, {}, std::string(bytes)};
-  if (first.asciiChar != 0) {
-    details.characters += static_cast<char>(first.asciiChar);
-  }
-  for (const KeyRecord& record : following) {
-    if (record.asciiChar != 0) {
-      details.characters += static_cast<char>(record.asciiChar);
-    }
-  }
-  return details;
-}
+KeyDetails keyDetailsOf(const KeyEvent& event) { return {event, codesOf(event).characters}; }
 
 std::string keyNameText(const KeyDetails& details, bool utf8Output) {
-  const KeyRecord& record = details.record;
-  std::string characters = details.characters;
-  if (characters.empty() && record.asciiChar != 0) {
-    characters.assign(1, static_cast<char>(record.asciiChar));
-  }
+  const KeyEvent& record = details.event;
+  const std::string& characters = details.characters;
   if (!characters.empty() && static_cast<unsigned char>(characters[0]) >= firstNonAsciiByte) {
     // A character of another layout or code page: no US key types it.
     return characterText(characters, utf8Output);
@@ -162,7 +147,7 @@ std::string quotedBytes(std::string_view bytes) {
     const auto byte = static_cast<unsigned char>(character);
     if (const std::string_view escaped = escapeOf(byte); !escaped.empty()) {
       text += escaped;
-    } else if (byte >= firstPrintableByte && byte < deleteByte) {
+    } else if (isPrintableAscii(byte)) {
       text += character;
     } else {
       appendHexByte(text, byte);
@@ -172,7 +157,7 @@ std::string quotedBytes(std::string_view bytes) {
   return text;
 }
 
-std::string recordFieldsText(const KeyRecord& record) {
+std::string recordFieldsText(const KeyEvent& record) {
   const auto hexNumber = [](unsigned value) {
     std::string digits;
     do {
@@ -192,6 +177,6 @@ std::string recordFieldsText(const KeyRecord& record) {
 }
 
 std::string keyExplanation(const KeyDetails& details, bool utf8Output) {
-  const std::string what = details.bytes ? quotedBytes(*details.bytes) : recordFieldsText(details.record);
+  const std::string what = details.event.bytes ? quotedBytes(*details.event.bytes) : recordFieldsText(details.event);
   return keyNameText(details, utf8Output) + "  " + what;
 }

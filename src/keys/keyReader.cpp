@@ -1,57 +1,35 @@
 #include "keys/keyReader.hpp"
 
-#include "console/readKey.hpp"
-
 namespace {
 
-constexpr int noPendingCode = -1;
-
-// Reads records until one gives a code. Returns noKey when the source has
-// nothing more to give.
-int readCodeFromRecords(ReaderState& state, const RecordSource& source) {
-  KeyRecord record;
-  while (source.readRecord(record)) {
-    if (!givesCode(record)) {
-      // Releases, modifier keys alone, lock keys and keys without a pair.
+// Reads events until one gives a code: returns its first code and holds the
+// others. noKey when the source has nothing more to give.
+int readCodeFromEvents(ReaderState& state, const EventSource& source) {
+  KeyEvent event;
+  while (source.readEvent(event)) {
+    const KeyCodes codes = codesOf(event);
+    if (codes.empty()) {
+      // Releases, modifier keys alone, lock keys, keys without a pair, answers.
       continue;
     }
-    if (record.asciiChar != 0) {
-      return record.asciiChar;
+    for (std::size_t index = 1; index < codes.size(); ++index) {
+      state.heldCodes += static_cast<char>(codes[index]);
     }
-    const KeyPair pair = *lookupKey(record);
-    state.pendingCode = pair.second;
-    return pair.lead;
+    state.lastKey = std::move(event);
+    return codes[0];
   }
   return noKey;
 }
 
 }  // namespace
 
-std::optional<KeyPair> lookupKey(const KeyRecord& record) {
-  const auto pair = tablePairOf(record.scanCode, record.controlKeyState);
-  if (!pair) {
-    return std::nullopt;
-  }
-  // An enhanced row's pair is used as it stands; a normal row's pair counts
-  // only as a real two-code pair, never as a character pair.
-  const bool enhanced = (record.controlKeyState & enhancedKey) != 0;
-  if (!enhanced && isCharacterPair(*pair)) {
-    return std::nullopt;
-  }
-  return pair;
-}
+bool codeHeld(const ReaderState& state) { return !state.heldCodes.empty(); }
 
-bool codeHeld(const ReaderState& state) { return state.pendingCode != noPendingCode; }
-
-bool givesCode(const KeyRecord& record) {
-  return record.eventType == EventType::key && record.keyDown &&
-         (record.asciiChar != 0 || lookupKey(record).has_value());
-}
-
-int nextKeyCode(ReaderState& state, const RecordSource& source) {
+int nextKeyCode(ReaderState& state, const EventSource& source) {
+  state.lastKey.reset();
   if (codeHeld(state)) {
-    const int held = state.pendingCode & 0xFF;
-    state.pendingCode = noPendingCode;
+    const int held = static_cast<unsigned char>(state.heldCodes.front());
+    state.heldCodes.erase(0, 1);
     return held;
   }
   if (state.consoleInput == ConsoleInput::notOpened) {
@@ -60,10 +38,13 @@ int nextKeyCode(ReaderState& state, const RecordSource& source) {
   if (state.consoleInput == ConsoleInput::failed) {
     return noKey;
   }
+  if (!source.beginRead) {
+    return readCodeFromEvents(state, source);
+  }
   source.beginRead();
   int code = noKey;
   try {
-    code = readCodeFromRecords(state, source);
+    code = readCodeFromEvents(state, source);
   } catch (...) {
     source.endRead();
     throw;

@@ -2,9 +2,13 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 
-#include "keys/keyRecord.hpp"
-#include "keys/keyTables.hpp"
+#include "keys/keyCodes.hpp"
+#include "keys/keyEvent.hpp"
+
+// What readKey returns when no key could be read.
+constexpr int noKey = -1;
 
 // The state of the console input device: opened on the first call that needs
 // it, then kept open, or failed for good if it could not be opened.
@@ -13,35 +17,31 @@ enum class ConsoleInput : std::uint8_t { notOpened, open, failed };
 // What the reader keeps between calls.
 struct ReaderState {
   ConsoleInput consoleInput = ConsoleInput::notOpened;
-  // The second code of a two-code key, or -1 when none is held.
-  int pendingCode = -1;
+  // The codes of the last key still to be given: the second code of a pair,
+  // or the further bytes of a character.
+  std::string heldCodes;
+  // The key whose first code the last call returned; nothing after a held
+  // code or no key.
+  std::optional<KeyEvent> lastKey;
 };
 
-// Where key event records come from. Each platform fills these in; tests
-// feed records directly.
-struct RecordSource {
+// Where events come from. Each platform fills these in; tests feed events
+// directly.
+struct EventSource {
   // Opens the input device; false when it cannot be opened.
   std::function<bool()> open;
-  // Called around each read that reaches the device, e.g. to switch the
-  // console into raw mode and back.
+  // Called around each read that reaches the device, where the device needs
+  // it (the Windows console's raw mode); may be left empty.
   std::function<void()> beginRead;
   std::function<void()> endRead;
-  // Reads exactly one record; false when the read fails or gives no record.
-  std::function<bool(KeyRecord&)> readRecord;
+  // Reads exactly one event; false when the read fails or gives nothing.
+  std::function<bool(KeyEvent&)> readEvent;
 };
 
-// The pair a key without a character gives in the record's modifier state,
-// or nothing when the tables hold no pair that counts for it.
-std::optional<KeyPair> lookupKey(const KeyRecord& record);
-
-// Whether a second code is held for the next call.
+// Whether a code is held for the next call.
 bool codeHeld(const ReaderState& state);
 
-// Whether a record gives a code: a key-down that carries a character or a
-// pair. The reader skips every other record.
-bool givesCode(const KeyRecord& record);
-
-// One key code: the held second code if there is one, otherwise the code of
-// the next key-down record that carries a character or a pair. Records that
-// carry neither are skipped. Returns -1 when no key could be read.
-int nextKeyCode(ReaderState& state, const RecordSource& source);
+// One key code: a held code if there is one, otherwise the first code of the
+// next event that gives any, holding the rest. Events that give none are
+// skipped. Returns noKey when no key could be read.
+int nextKeyCode(ReaderState& state, const EventSource& source);

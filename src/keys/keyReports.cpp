@@ -2,9 +2,10 @@
 
 #include <optional>
 
-#include "keys/keyReader.hpp"
-#include "keys/keyTables.hpp"
-#include "keys/terminalSequences.hpp"
+#include "keys/asciiBytes.hpp"
+#include "keys/keyCodes.hpp"
+#include "keys/keySequences.hpp"
+#include "keys/usLayout.hpp"
 #include "keys/utf8.hpp"
 
 // What a reported key gives, in this order:
@@ -13,10 +14,12 @@
 //   modifier keys): the tables' pair or character for it, by its key number.
 // - Text, when the report carries it, is what the key typed, whatever the
 //   modifiers: AltGr's characters come so, as a console delivers them.
-// - Ctrl or Alt without text: the tables by the key's place. Ctrl and a
-//   character take the layout's key (Ctrl+Z is 26 on every layout); a pair
-//   takes the base layout key, the US key at the same place, as a console
-//   looks it up by scan code (Alt+z on QWERTZ is Alt+Y there).
+// - Ctrl or Alt without text: the tables by the key's place. With Ctrl
+//   alone, the layout's key first, where the tables give it a character
+//   with Ctrl (Ctrl+Z is 26 on every Latin layout); otherwise, and with Alt,
+//   the base layout key, the US key at the same place, as a console looks a
+//   key up by scan code (Alt+z on QWERTZ is Alt+Y there); without a base
+//   layout key, the layout's key.
 // - Otherwise the key typed its shifted key when Shift is held and that is
 //   reported, else its key number: with Shift applied by the US layout only
 //   for an ASCII key of the kitty protocol. Caps Lock makes a letter upper
@@ -27,9 +30,6 @@
 
 namespace {
 
-constexpr char32_t firstPrintable = 0x20;
-constexpr char32_t deleteCharacter = 0x7F;
-constexpr char32_t firstNonAscii = 0x80;
 constexpr char32_t lastC1Control = 0x9F;
 constexpr char32_t firstSurrogate = 0xD800;
 constexpr char32_t lastSurrogate = 0xDFFF;
@@ -43,7 +43,7 @@ constexpr char32_t latinDivision = 0xF7;
 
 // A character a key may type: no control, no surrogate, a code point.
 bool isCharacter(char32_t codePoint) {
-  const bool control = codePoint < firstPrintable || (codePoint >= deleteCharacter && codePoint <= lastC1Control);
+  const bool control = codePoint < firstPrintableByte || (codePoint >= deleteByte && codePoint <= lastC1Control);
   const bool surrogate = codePoint >= firstSurrogate && codePoint <= lastSurrogate;
   return !control && !surrogate && codePoint <= lastCodePoint;
 }
@@ -53,14 +53,12 @@ bool isCharacterKey(std::uint32_t number) {
   return isCharacter(number) && (number < firstFunctionalKeyNumber || number > lastFunctionalKeyNumber);
 }
 
-bool isAscii(char32_t codePoint) { return codePoint < firstNonAscii; }
-
 // The key of the US PC layout that types an ASCII character.
-std::optional<TerminalKey> usKeyOf(char32_t codePoint) {
+std::optional<PcKey> usKeyOf(char32_t codePoint) {
   if (!isCharacter(codePoint) || !isAscii(codePoint)) {
     return std::nullopt;
   }
-  return keyOfKeyNumber(codePoint);
+  return keyOfCharacter(static_cast<unsigned char>(codePoint));
 }
 
 // The character an ASCII key gives with Shift on the US layout.
@@ -125,81 +123,83 @@ std::optional<char32_t> typedCharacter(const KeyReport& report) {
   return character;
 }
 
-KeyRecord characterRecord(unsigned char byte, std::uint16_t scanCode = 0, std::uint32_t flags = 0) {
-  KeyRecord record;
-  record.asciiChar = byte;
-  record.scanCode = scanCode;
-  record.controlKeyState = flags;
-  return record;
-}
-
-// An ASCII character as the US key that types it, as a terminal's plain
-// byte; any other character as its UTF-8 bytes.
-void appendCharacterRecords(std::vector<KeyRecord>& records, char32_t codePoint) {
-  if (const auto key = usKeyOf(codePoint)) {
-    records.push_back(characterRecord(static_cast<unsigned char>(codePoint), key->scanCode, key->flags));
-    return;
-  }
-  for (const char byte : utf8Bytes(codePoint)) {
-    records.push_back(characterRecord(static_cast<unsigned char>(byte)));
-  }
-}
-
-std::vector<KeyRecord> characterRecords(const std::u32string& characters) {
-  std::vector<KeyRecord> records;
+// What characters type, as the event of the first one's key: an ASCII
+// character is named by the US key that types it, as a terminal's plain
+// byte is; any other by its UTF-8 bytes alone.
+KeyEvent textEvent(const std::u32string& characters) {
+  KeyEvent event;
+  event.text.emplace();
   for (const char32_t codePoint : characters) {
-    appendCharacterRecords(records, codePoint);
+    if (const auto key = usKeyOf(codePoint)) {
+      if (event.text->empty()) {
+        event.scanCode = key->scanCode;
+        event.controlKeyState = key->flags;
+      }
+      *event.text += static_cast<char>(codePoint);
+    } else {
+      *event.text += utf8Bytes(codePoint);
+    }
   }
-  return records;
+  return event;
 }
+
+// A key that types nothing with the modifiers held.
+KeyEvent silentEvent(std::uint32_t flags) {
+  KeyEvent event;
+  event.controlKeyState = flags;
+  event.text.emplace();
+  return event;
+}
+
+bool givesCode(const KeyEvent& event) { return !codesOf(event).empty(); }
 
 // Ctrl or Alt with a character key: the tables' entry at the key's place.
 // Nothing when the report names no place the tables know.
-std::optional<KeyRecord> placedKeyRecord(const KeyReport& report, std::uint32_t flags) {
+std::optional<KeyEvent> placedKeyEvent(const KeyReport& report, std::uint32_t flags) {
   const auto layoutKey = usKeyOf(isCharacterKey(report.keyNumber) ? report.keyNumber : 0);
   const auto baseKey = usKeyOf(report.baseLayoutKey);
   const bool ctrlOnly = (flags & ctrlPressed) != 0 && (flags & altPressed) == 0;
   if (ctrlOnly && layoutKey) {
-    const KeyRecord record = keyRecordOf(*layoutKey, flags, true);
-    if (record.asciiChar != 0) {
-      return record;
+    const KeyEvent event = keyEventOf(*layoutKey, flags);
+    if (!codesOf(event).characters.empty()) {
+      return event;
     }
   }
   if (baseKey) {
-    return keyRecordOf(*baseKey, flags, true);
+    return keyEventOf(*baseKey, flags);
   }
   if (layoutKey) {
-    return keyRecordOf(*layoutKey, flags, true);
+    return keyEventOf(*layoutKey, flags);
   }
   return std::nullopt;
 }
 
-std::vector<KeyRecord> pressRecords(const KeyReport& report) {
+KeyEvent pressEvent(const KeyReport& report) {
   const std::uint32_t flags = modifierFlagsOf(report.modifierBits);
   if (report.keyNumber != 0 && !isCharacterKey(report.keyNumber)) {
     if (const auto key = keyOfKeyNumber(report.keyNumber)) {
-      return {keyRecordOf(*key, flags, true)};
+      return keyEventOf(*key, flags);
     }
   }
   const std::u32string text = textCharacters(report.text);
   if (!text.empty()) {
-    return characterRecords(text);
+    return textEvent(text);
   }
   const auto character = typedCharacter(report);
   const bool nationalCharacter = character && !isAscii(*character);
   if ((flags & (ctrlPressed | altPressed)) != 0) {
-    const auto placed = placedKeyRecord(report, flags);
+    const auto placed = placedKeyEvent(report, flags);
     if (placed && (givesCode(*placed) || !nationalCharacter)) {
-      return {*placed};
+      return *placed;
     }
     if (!nationalCharacter) {
-      return {keyRecordOf(TerminalKey{}, flags, true)};
+      return silentEvent(flags);
     }
   }
   if (!character) {
-    return {keyRecordOf(TerminalKey{}, flags, true)};
+    return silentEvent(flags);
   }
-  return characterRecords(std::u32string(1, *character));
+  return textEvent(std::u32string(1, *character));
 }
 
 }  // namespace
@@ -220,12 +220,8 @@ std::uint32_t modifierFlagsOf(unsigned bits) {
   return flags;
 }
 
-std::vector<KeyRecord> recordsOfReport(const KeyReport& report) {
-  std::vector<KeyRecord> records = pressRecords(report);
-  if (!report.keyDown) {
-    // A release types nothing: one key-up record for the key.
-    records.resize(1);
-    records.front().keyDown = false;
-  }
-  return records;
+KeyEvent eventOfReport(const KeyReport& report) {
+  KeyEvent event = pressEvent(report);
+  event.action = report.action;
+  return event;
 }

@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "keys/keyRecord.hpp"
+#include "keys/keyEvent.hpp"
 
 // What a key report names a key by, and what the key typed: the kitty
 // keyboard protocol's CSI code:shifted:base ; modifiers:event ; text u and
 // xterm's modifyOtherKeys (CSI 27 ; modifiers ; character ~, or CSI
 // character ; modifiers u where tmux and xterm's formatOtherKeys send it).
-// Pure: the decoder parses the fields, this turns them into records.
+// Pure: the decoder parses the fields, this turns them into an event.
 
 // What the number of a CSI u report stands for. The two protocols share the
 // form; the terminal source knows which one the terminal speaks from its
@@ -50,14 +50,14 @@ struct KeyReport {
   std::uint32_t shiftedKey = 0;
   std::uint32_t baseLayoutKey = 0;
   unsigned modifierBits = 0;
-  bool keyDown = true;
+  KeyAction action = KeyAction::press;
   // The text the key typed, as code points.
   std::u32string text;
   KeyNumberMeaning meaning = KeyNumberMeaning::unshiftedKey;
 };
 
-// The records of a reported key: one for a key the tables know by its
-// place (its character or its pair), one per UTF-8 byte of a character of
-// code point 128 or more, as a UTF-8 terminal sends it. A release gives
-// one key-up record.
-std::vector<KeyRecord> recordsOfReport(const KeyReport& report);
+// The event of a reported key: the key by its place where the tables know
+// what it gives (its character or its pair), else what it typed as text,
+// a character of code point 128 or more as its UTF-8 bytes, as a UTF-8
+// terminal sends it. A release types nothing.
+KeyEvent eventOfReport(const KeyReport& report);

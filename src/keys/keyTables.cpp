@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "keys/keyRecord.hpp"
+#include "keys/keyEvent.hpp"
 
 // Each row lists lead,second for the states plain, Shift, Ctrl and Alt.
 

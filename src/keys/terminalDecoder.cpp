@@ -5,16 +5,18 @@
 #include <utility>
 #include <vector>
 
+#include "keys/asciiBytes.hpp"
 #include "keys/keyReports.hpp"
-#include "keys/terminalSequences.hpp"
+#include "keys/keySequences.hpp"
+#include "keys/usLayout.hpp"
 #include "keys/utf8.hpp"
 
 // How the bytes are split into keys:
 //
 // - A byte other than ESC, NUL and DEL is a key with that byte as its
 //   character. NUL is Ctrl+2, DEL is the Backspace key.
-// - The bytes of one UTF-8 character are one key that gives a record per
-//   byte, so each byte keeps its own code. A character cut off at the end
+// - The bytes of one UTF-8 character are one key that typed them all, so
+//   each byte keeps its own code. A character cut off at the end
 //   waits for its rest as ESC does; bytes that form no UTF-8 character
 //   (another code page's, a broken sequence) are a key each.
 // - ESC starts a sequence: CSI (ESC [), SS3 (ESC O) or a string (ESC ], P,
@@ -27,6 +29,8 @@
 //   they are Alt and the introducer's key (ESC [ CR is Alt+[ then Enter).
 //   A string interrupted so is taken the same way, as Alt and its introducer:
 //   a terminal sends strings whole, so it was typed.
+// - The answers to the keyboard query (CSI ? flags u, CSI ? ... c) are
+//   events of their own; any other report is skipped.
 // - Once input has paused, an unfinished sequence is decided on the bytes
 //   held: ESC alone is the Escape key, ESC and an introducer alone are Alt
 //   and the introducer's key, an unfinished string is Alt and its introducer,
@@ -36,11 +40,6 @@
 
 namespace {
 
-constexpr unsigned char escapeByte = 0x1B;
-constexpr unsigned char nulByte = 0x00;
-constexpr unsigned char deleteKeyByte = 0x7F;
-constexpr unsigned char bellByte = 0x07;
-constexpr unsigned char firstNonAsciiByte = 0x80;
 constexpr std::size_t introducerLength = 2;
 constexpr std::size_t maxSequenceLength = 64;
 constexpr std::size_t maxStringLength = 4096;
@@ -64,61 +63,69 @@ bool isStringIntroducer(unsigned char byte) {
   return byte == ']' || byte == 'P' || byte == '_' || byte == '^' || byte == 'X';
 }
 
-// The terminal as the decoder reads it: its family, and what the number of
-// a CSI u report means.
+// The terminal as the decoder reads it: its family's quirks, and what the
+// number of a CSI u report means.
 struct Terminal {
-  TerminalFamily family;
+  const TerminalFamilyRow& family;
   KeyNumberMeaning keyNumbers;
 };
 
-// A key as the bytes name it: the key, the modifiers held, press or
-// release; or a key report, which names the key and what it typed in
-// fields of its own. Its records are made once, when the whole key is
-// known, so an Alt prefix only adds to the modifiers.
-struct KeyEvent {
-  TerminalKey key;
+// A key as the bytes name it: the key, the modifiers held, press, repeat or
+// release; or a key report, which names the key and what it typed in fields
+// of its own; or an answer to the keyboard query. Its event is made once,
+// when the whole key is known, so an Alt prefix only adds to the modifiers.
+struct SequenceKey {
+  PcKey key;
   std::uint32_t modifiers = 0;
-  bool keyDown = true;
+  KeyAction action = KeyAction::press;
   std::optional<KeyReport> report = std::nullopt;
+  EventType eventType = EventType::key;
 };
 
-// What the bytes at the start are, before the key is made a record.
-struct Decoded {
+// What the bytes at the start are, before the key is made an event.
+struct Scanned {
   DecodeStatus status = DecodeStatus::needMore;
   std::size_t length = 0;
-  KeyEvent event;
+  SequenceKey key;
 };
 
-Decoded keyDecoded(const KeyEvent& event, std::size_t length) { return {DecodeStatus::key, length, event}; }
-Decoded skippedDecoded(std::size_t length) { return {DecodeStatus::skipped, length, KeyEvent{}}; }
-Decoded needMoreDecoded() { return {DecodeStatus::needMore, 0, KeyEvent{}}; }
+Scanned keyScanned(const SequenceKey& key, std::size_t length) { return {DecodeStatus::key, length, key}; }
+Scanned skippedScanned(std::size_t length) { return {DecodeStatus::skipped, length, SequenceKey{}}; }
+Scanned needMoreScanned() { return {DecodeStatus::needMore, 0, SequenceKey{}}; }
 
-// ---------------------------------------------------------------- records
-
-KeyRecord keyRecordOf(const KeyEvent& event) { return keyRecordOf(event.key, event.modifiers, event.keyDown); }
-
-KeyEvent withAlt(KeyEvent event) {
-  event.modifiers |= leftAltPressed;
-  if (event.report) {
-    event.report->modifierBits |= altBit;
+SequenceKey withAlt(SequenceKey key) {
+  key.modifiers |= leftAltPressed;
+  if (key.report) {
+    key.report->modifierBits |= altBit;
   }
-  return event;
+  return key;
 }
 
 // A byte that is a character of its own: no key of the tables, the byte as
-// the record's character.
-KeyEvent characterEvent(unsigned char byte) { return {TerminalKey{0, 0, byte}, 0, true}; }
+// what it typed.
+SequenceKey characterKey(unsigned char byte) { return {PcKey{0, 0, byte}}; }
 
-KeyEvent byteKeyEvent(unsigned char byte, std::uint32_t modifiers = 0) {
-  return {keyOfByte(byte).value_or(TerminalKey{}), modifiers, true};
+SequenceKey byteKey(unsigned char byte, std::uint32_t modifiers = 0) {
+  return {keyOfByte(byte).value_or(PcKey{}), modifiers};
 }
 
-KeyEvent escapeKeyEvent() { return byteKeyEvent(escapeByte); }
+SequenceKey escapeKey() { return byteKey(escapeByte); }
+
+SequenceKey answerKey(EventType answer) {
+  SequenceKey key;
+  key.eventType = answer;
+  return key;
+}
 
 // The modifier parameter is 1 plus the modifier bits (keyReports.hpp).
 std::uint32_t flagsOfParameter(int parameter) { return modifierFlagsOf(modifierBitsOf(parameter)); }
 
-bool isKeyDownEvent(int event) { return event != releaseEvent; }
+// The kitty keyboard protocol's event types.
+constexpr int repeatEvent = 2;
+
+KeyAction actionOf(int event) {
+  return event == releaseEvent ? KeyAction::release : event == repeatEvent ? KeyAction::repeat : KeyAction::press;
+}
 
 // ------------------------------------------------------------- parameters
 
@@ -199,7 +206,7 @@ Scan scanControlSequence(std::string_view bytes, std::size_t start, bool allowIn
   return {ScanState::unfinished, bytes.size()};
 }
 
-Scan scanCsi(std::string_view bytes, TerminalFamily family) {
+Scan scanCsi(std::string_view bytes, const TerminalFamilyRow& family) {
   if (bytes.size() == introducerLength) {
     return {ScanState::unfinished, bytes.size()};
   }
@@ -213,7 +220,7 @@ Scan scanCsi(std::string_view bytes, TerminalFamily family) {
     return isFinalByte(final) ? Scan{ScanState::complete, linuxFunctionLength}
                               : Scan{ScanState::interrupted, linuxFunctionLength - 1};
   }
-  if (first == 'M' && quirksOf(family).x10MouseReports) {
+  if (first == 'M' && family.x10MouseReports) {
     // An X10 mouse report: its three bytes can be any bytes.
     if (bytes.size() < x10MouseLength) {
       return {ScanState::unfinished, bytes.size()};
@@ -250,7 +257,7 @@ Scan scanString(std::string_view bytes) {
 
 // ---------------------------------------------------- sequence meanings
 
-KeyEvent reportEvent(const KeyReport& report) { return {TerminalKey{}, 0, report.keyDown, report}; }
+SequenceKey reportKey(const KeyReport& report) { return {PcKey{}, 0, report.action, report}; }
 
 std::uint32_t numberOrNone(int parameter) { return parameter > 0 ? static_cast<std::uint32_t>(parameter) : 0; }
 
@@ -258,13 +265,13 @@ std::uint32_t numberOrNone(int parameter) { return parameter > 0 ? static_cast<s
 // text u, any field missing, the text's code points joined by ':'; and
 // modifyOtherKeys' CSI character ; modifiers u (tmux, xterm's
 // formatOtherKeys).
-KeyEvent csiUEvent(const Parameters& fields, KeyNumberMeaning meaning) {
+SequenceKey csiUEvent(const Parameters& fields, KeyNumberMeaning meaning) {
   KeyReport report;
   report.keyNumber = numberOrNone(parameterAt(fields, 0));
   report.shiftedKey = numberOrNone(parameterAt(fields, 0, 1));
   report.baseLayoutKey = numberOrNone(parameterAt(fields, 0, 2));
   report.modifierBits = modifierBitsOf(parameterAt(fields, 1));
-  report.keyDown = isKeyDownEvent(parameterAt(fields, 1, 1));
+  report.action = actionOf(parameterAt(fields, 1, 1));
   if (fields.size() > 2) {
     for (const int codePoint : fields[2]) {
       if (codePoint > 0) {
@@ -273,22 +280,22 @@ KeyEvent csiUEvent(const Parameters& fields, KeyNumberMeaning meaning) {
     }
   }
   report.meaning = meaning;
-  return reportEvent(report);
+  return reportKey(report);
 }
 
 // xterm's modifyOtherKeys: CSI 27 ; modifiers ; character ~, the character
 // with Shift already applied.
-KeyEvent modifyOtherKeysEvent(const Parameters& fields) {
+SequenceKey modifyOtherKeysEvent(const Parameters& fields) {
   KeyReport report;
   report.keyNumber = numberOrNone(parameterAt(fields, 2));
   report.modifierBits = modifierBitsOf(parameterAt(fields, 1));
   report.meaning = KeyNumberMeaning::typedCharacter;
-  return reportEvent(report);
+  return reportKey(report);
 }
 
 // CSI n ~ with its modifiers, xterm's modifyOtherKeys form CSI 27 ; m ; k ~,
 // and rxvt's CSI n $, CSI n ^ and CSI n @: a key named by a number.
-std::optional<KeyEvent> numberedKeyEvent(const Parameters& fields, unsigned char final) {
+std::optional<SequenceKey> numberedKeyEvent(const Parameters& fields, unsigned char final) {
   const int number = parameterAt(fields, 0);
   if (final != '~') {
     // rxvt: CSI n $ is Shift, CSI n ^ Ctrl, CSI n @ Ctrl+Shift.
@@ -299,7 +306,7 @@ std::optional<KeyEvent> numberedKeyEvent(const Parameters& fields, unsigned char
                                 : final == '^' ? leftCtrlPressed
                                                : leftCtrlPressed | shiftPressed;
     const auto key = keyOfTildeNumber(number);
-    return key ? std::optional{KeyEvent{*key, flags, true}} : std::nullopt;
+    return key ? std::optional{SequenceKey{*key, flags}} : std::nullopt;
   }
   if (number == modifyOtherKeysNumber && fields.size() >= 3) {
     return modifyOtherKeysEvent(fields);
@@ -310,20 +317,20 @@ std::optional<KeyEvent> numberedKeyEvent(const Parameters& fields, unsigned char
   if (!key) {
     return std::nullopt;
   }
-  return KeyEvent{*key, flagsOfParameter(parameterAt(fields, 1)), isKeyDownEvent(parameterAt(fields, 1, 1))};
+  return SequenceKey{*key, flagsOfParameter(parameterAt(fields, 1)), actionOf(parameterAt(fields, 1, 1))};
 }
 
 // CSI X, CSI 1;m X, SS3 X, SS3 m X and SS3 1;m X.
-std::optional<KeyEvent> finalKeyEvent(const Parameters& fields, unsigned char final, SequenceForm form) {
+std::optional<SequenceKey> finalKeyEvent(const Parameters& fields, unsigned char final, SequenceForm form) {
   const auto key = keyOfFinal(final, form);
   if (!key) {
     return std::nullopt;
   }
   if (fields.empty()) {
-    return KeyEvent{*key};
+    return SequenceKey{*key};
   }
   if (form == SequenceForm::ss3 && fields.size() == 1) {
-    return KeyEvent{*key, flagsOfParameter(parameterAt(fields, 0))};
+    return SequenceKey{*key, flagsOfParameter(parameterAt(fields, 0))};
   }
   // The first parameter is 1 or empty, the second holds the modifiers and
   // the event type. A cursor position report (CSI row;column R) has the
@@ -332,28 +339,45 @@ std::optional<KeyEvent> finalKeyEvent(const Parameters& fields, unsigned char fi
   if (fields.size() > 2 || fields[0].size() != 1 || (first != 1 && first != noParameter)) {
     return std::nullopt;
   }
-  return KeyEvent{*key, flagsOfParameter(parameterAt(fields, 1)), isKeyDownEvent(parameterAt(fields, 1, 1))};
+  return SequenceKey{*key, flagsOfParameter(parameterAt(fields, 1)), actionOf(parameterAt(fields, 1, 1))};
 }
 
-std::optional<KeyEvent> csiKeyEvent(std::string_view sequence, Terminal terminal) {
-  const TerminalFamily family = terminal.family;
+// The answers to the keyboard query: CSI ? flags u and CSI ? attributes c,
+// with digits and ';' only.
+std::optional<EventType> answerOf(std::string_view body, unsigned char final) {
+  if (body.empty() || body.front() != '?' || (final != 'u' && final != 'c')) {
+    return std::nullopt;
+  }
+  const bool wellFormed = std::all_of(
+      body.begin() + 1, body.end(), [](char byte) { return isDigit(static_cast<unsigned char>(byte)) || byte == ';'; });
+  if (!wellFormed) {
+    return std::nullopt;
+  }
+  return final == 'u' ? EventType::keyboardFlagsAnswer : EventType::deviceAttributesAnswer;
+}
+
+std::optional<SequenceKey> csiKeyEvent(std::string_view sequence, Terminal terminal) {
+  const TerminalFamilyRow& family = terminal.family;
   const auto first = static_cast<unsigned char>(sequence[introducerLength]);
   const auto final = static_cast<unsigned char>(sequence.back());
   if (first == '[') {
     const auto key = keyOfLinuxFunctionFinal(final);
-    return key ? std::optional{KeyEvent{*key}} : std::nullopt;
+    return key ? std::optional{SequenceKey{*key}} : std::nullopt;
   }
-  if (first == 'M' && quirksOf(family).x10MouseReports) {
+  if (first == 'M' && family.x10MouseReports) {
     return std::nullopt;
   }
   const std::string_view body = sequence.substr(introducerLength, sequence.size() - introducerLength - 1);
-  if (quirksOf(family).editingFunctionsAreKeys) {
+  if (family.editingFunctionsAreKeys) {
     if (const auto key = keyOfStSequence(body, final)) {
-      return KeyEvent{*key};
+      return SequenceKey{*key};
     }
   }
-  // Private parameters (mouse reports, device attributes, the kitty flags
-  // answer) and intermediate bytes mark reports, not keys.
+  if (const auto answer = answerOf(body, final)) {
+    return answerKey(*answer);
+  }
+  // Other private parameters (mouse reports, mode reports) and intermediate
+  // bytes mark reports, not keys.
   const auto fields = parseParameters(body);
   if (!fields) {
     return std::nullopt;
@@ -371,7 +395,7 @@ std::optional<KeyEvent> csiKeyEvent(std::string_view sequence, Terminal terminal
   }
 }
 
-std::optional<KeyEvent> ss3KeyEvent(std::string_view sequence) {
+std::optional<SequenceKey> ss3KeyEvent(std::string_view sequence) {
   const auto final = static_cast<unsigned char>(sequence.back());
   const auto fields = parseParameters(sequence.substr(introducerLength, sequence.size() - introducerLength - 1));
   if (!fields) {
@@ -382,26 +406,26 @@ std::optional<KeyEvent> ss3KeyEvent(std::string_view sequence) {
 
 // The result for a CSI or SS3 sequence, or nothing when ESC and its
 // introducer are no sequence (so they are Alt and the introducer's key).
-std::optional<Decoded> controlSequenceResult(std::string_view bytes, Scan scan, bool inputPaused,
-                                             const std::optional<KeyEvent>& event) {
+std::optional<Scanned> controlSequenceResult(std::string_view bytes, Scan scan, bool inputPaused,
+                                             const std::optional<SequenceKey>& event) {
   switch (scan.state) {
     case ScanState::complete:
-      return event ? keyDecoded(*event, scan.length) : skippedDecoded(scan.length);
+      return event ? keyScanned(*event, scan.length) : skippedScanned(scan.length);
     case ScanState::unfinished:
       if (!inputPaused) {
-        return needMoreDecoded();
+        return needMoreScanned();
       }
       if (bytes.size() == introducerLength) {
         return std::nullopt;
       }
-      return skippedDecoded(bytes.size());
+      return skippedScanned(bytes.size());
     case ScanState::interrupted:
       if (scan.length == introducerLength) {
         return std::nullopt;
       }
-      return skippedDecoded(scan.length);
+      return skippedScanned(scan.length);
     case ScanState::tooLong:
-      return skippedDecoded(scan.length);
+      return skippedScanned(scan.length);
   }
   return std::nullopt;
 }
@@ -409,7 +433,7 @@ std::optional<Decoded> controlSequenceResult(std::string_view bytes, Scan scan, 
 // What ESC and the bytes after it are when they form a sequence; nothing
 // when they do not (ESC and a key, or a sequence cut short after its
 // introducer). `bytes` holds at least ESC and one more byte.
-std::optional<Decoded> decodeSequence(std::string_view bytes, Terminal terminal, bool inputPaused) {
+std::optional<Scanned> decodeSequence(std::string_view bytes, Terminal terminal, bool inputPaused) {
   const auto introducer = static_cast<unsigned char>(bytes[1]);
   if (introducer == '[') {
     const Scan scan = scanCsi(bytes, terminal.family);
@@ -425,10 +449,10 @@ std::optional<Decoded> decodeSequence(std::string_view bytes, Terminal terminal,
   if (isStringIntroducer(introducer)) {
     const Scan scan = scanString(bytes);
     if (scan.state == ScanState::complete) {
-      return skippedDecoded(scan.length);
+      return skippedScanned(scan.length);
     }
     if (scan.state == ScanState::unfinished && !inputPaused) {
-      return needMoreDecoded();
+      return needMoreScanned();
     }
   }
   return std::nullopt;
@@ -436,29 +460,31 @@ std::optional<Decoded> decodeSequence(std::string_view bytes, Terminal terminal,
 
 // ESC ESC ...: the key after the first ESC, with Alt. The second ESC may
 // start a sequence (ESC ESC [ A is Alt+Up) or be the Escape key itself.
-Decoded decodeAltEscape(std::string_view bytes, Terminal terminal, bool inputPaused) {
+Scanned decodeAltEscape(std::string_view bytes, Terminal terminal, bool inputPaused) {
   const std::string_view rest = bytes.substr(1);
   constexpr std::size_t altEscapeLength = 2;
   if (rest.size() == 1) {
-    return inputPaused ? keyDecoded(withAlt(escapeKeyEvent()), altEscapeLength) : needMoreDecoded();
+    return inputPaused ? keyScanned(withAlt(escapeKey()), altEscapeLength) : needMoreScanned();
   }
   const auto inner = decodeSequence(rest, terminal, inputPaused);
   if (!inner) {
-    return keyDecoded(withAlt(escapeKeyEvent()), altEscapeLength);
+    return keyScanned(withAlt(escapeKey()), altEscapeLength);
   }
-  if (inner->status == DecodeStatus::key) {
-    return keyDecoded(withAlt(inner->event), inner->length + 1);
+  const bool report = inner->status == DecodeStatus::skipped ||
+                      (inner->status == DecodeStatus::key && inner->key.eventType != EventType::key);
+  if (inner->status == DecodeStatus::key && !report) {
+    return keyScanned(withAlt(inner->key), inner->length + 1);
   }
-  if (inner->status == DecodeStatus::skipped) {
+  if (report) {
     // A report after an ESC: that ESC was the Escape key.
-    return keyDecoded(escapeKeyEvent(), 1);
+    return keyScanned(escapeKey(), 1);
   }
   return *inner;
 }
 
-Decoded decodeEscape(std::string_view bytes, Terminal terminal, bool inputPaused) {
+Scanned decodeEscape(std::string_view bytes, Terminal terminal, bool inputPaused) {
   if (bytes.size() == 1) {
-    return inputPaused ? keyDecoded(escapeKeyEvent(), 1) : needMoreDecoded();
+    return inputPaused ? keyScanned(escapeKey(), 1) : needMoreScanned();
   }
   const auto second = static_cast<unsigned char>(bytes[1]);
   if (second == escapeByte) {
@@ -469,34 +495,34 @@ Decoded decodeEscape(std::string_view bytes, Terminal terminal, bool inputPaused
   }
   if (second >= firstNonAsciiByte) {
     // No Alt form for a byte of another character: the Escape key alone.
-    return keyDecoded(escapeKeyEvent(), 1);
+    return keyScanned(escapeKey(), 1);
   }
   // The key of that byte with Alt.
-  return keyDecoded(byteKeyEvent(second, leftAltPressed), introducerLength);
+  return keyScanned(byteKey(second, leftAltPressed), introducerLength);
 }
 
-Decoded decodeFirstKey(std::string_view bytes, Terminal terminal, bool inputPaused) {
+Scanned decodeFirstKey(std::string_view bytes, Terminal terminal, bool inputPaused) {
   if (bytes.empty()) {
-    return needMoreDecoded();
+    return needMoreScanned();
   }
   const auto first = static_cast<unsigned char>(bytes[0]);
-  if (first == nulByte || first == deleteKeyByte) {
+  if (first == nulByte || first == deleteByte) {
     // NUL is Ctrl+2. DEL is what terminals send for Backspace, which a
     // console reports as 8 (and Ctrl+Backspace as 127).
-    return keyDecoded(byteKeyEvent(first), 1);
+    return keyScanned(byteKey(first), 1);
   }
   if (first != escapeByte) {
-    return keyDecoded(characterEvent(first), 1);
+    return keyScanned(characterKey(first), 1);
   }
   return decodeEscape(bytes, terminal, inputPaused);
 }
 
 // ------------------------------------------------------------ characters
 
-// The UTF-8 character at the start of `bytes`: one key with a record per
-// byte. Nothing when the bytes start no whole character, or one cut off
+// The UTF-8 character at the start of `bytes`: one key that typed all its
+// bytes. Nothing when the bytes start no whole character, or one cut off
 // after input has paused: each byte is then a key of its own.
-std::optional<DecodeResult> decodeUtf8Character(std::string_view bytes, bool inputPaused) {
+std::optional<Decoded> decodeUtf8Character(std::string_view bytes, bool inputPaused) {
   const auto lead = static_cast<unsigned char>(bytes[0]);
   const std::size_t length = utf8CharacterLength(lead);
   if (length == 0) {
@@ -508,7 +534,7 @@ std::optional<DecodeResult> decodeUtf8Character(std::string_view bytes, bool inp
       return std::nullopt;
     }
   }
-  DecodeResult result;
+  Decoded result;
   if (bytes.size() < length) {
     if (inputPaused) {
       return std::nullopt;
@@ -517,34 +543,41 @@ std::optional<DecodeResult> decodeUtf8Character(std::string_view bytes, bool inp
   }
   result.status = DecodeStatus::key;
   result.length = length;
-  result.record = keyRecordOf(characterEvent(lead));
-  for (std::size_t index = 1; index < length; ++index) {
-    result.moreRecords.push_back(keyRecordOf(characterEvent(static_cast<unsigned char>(bytes[index]))));
-  }
+  result.event.text = std::string(bytes.substr(0, length));
   return result;
+}
+
+KeyEvent eventOf(const SequenceKey& key) {
+  if (key.eventType != EventType::key) {
+    KeyEvent answer;
+    answer.eventType = key.eventType;
+    return answer;
+  }
+  if (key.report) {
+    return eventOfReport(*key.report);
+  }
+  return keyEventOf(key.key, key.modifiers, key.action);
 }
 
 }  // namespace
 
-DecodeResult decodeKey(std::string_view bytes, TerminalFamily family, bool inputPaused, KeyNumberMeaning keyNumbers) {
+Decoded decodeKey(std::string_view bytes, const TerminalFamilyRow& family, bool inputPaused,
+                  KeyNumberMeaning keyNumbers) {
+  Decoded result;
   if (!bytes.empty()) {
     if (auto character = decodeUtf8Character(bytes, inputPaused)) {
-      return *std::move(character);
+      result = *std::move(character);
+    } else {
+      const Scanned scanned = decodeFirstKey(bytes, Terminal{family, keyNumbers}, inputPaused);
+      result.status = scanned.status;
+      result.length = scanned.length;
+      if (scanned.status == DecodeStatus::key) {
+        result.event = eventOf(scanned.key);
+      }
     }
   }
-  const Decoded decoded = decodeFirstKey(bytes, Terminal{family, keyNumbers}, inputPaused);
-  DecodeResult result;
-  result.status = decoded.status;
-  result.length = decoded.length;
-  if (decoded.status != DecodeStatus::key) {
-    return result;
+  if (result.status == DecodeStatus::key) {
+    result.event.bytes = std::string(bytes.substr(0, result.length));
   }
-  if (!decoded.event.report) {
-    result.record = keyRecordOf(decoded.event);
-    return result;
-  }
-  const std::vector<KeyRecord> records = recordsOfReport(*decoded.event.report);
-  result.record = records.front();
-  result.moreRecords.assign(records.begin() + 1, records.end());
   return result;
 }

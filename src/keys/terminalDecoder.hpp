@@ -3,31 +3,26 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
-#include <vector>
 
-#include "keys/keyRecord.hpp"
+#include "keys/keyEvent.hpp"
 #include "keys/keyReports.hpp"
-#include "keys/terminalSequences.hpp"
+#include "keys/terminalFamilies.hpp"
 
-// Turns the bytes a terminal sends into key event records, one key at a
-// time. Pure: it is fed bytes and never touches a terminal, so the terminal
-// source decides when to wait for more.
+// Turns the bytes a terminal sends into events, one key at a time. Pure: it
+// is fed bytes and never touches a terminal, so the terminal source decides
+// when to wait for more.
 
 enum class DecodeStatus : std::uint8_t {
-  key,       // `record` holds a key; `length` bytes were used
+  key,       // `event` holds a key or an answer; `length` bytes were used
   skipped,   // `length` bytes were a well-formed sequence that is no key
   needMore,  // the bytes so far are the start of a sequence; nothing used
 };
 
-struct DecodeResult {
+struct Decoded {
   DecodeStatus status = DecodeStatus::needMore;
   std::size_t length = 0;
-  KeyRecord record;
-  // Further records the same bytes give, in order after `record`: a key
-  // whose character takes several bytes (a UTF-8 character, or a key report
-  // of one) gives one record per byte, and a report's text of several
-  // characters the records of each. Empty for every other key.
-  std::vector<KeyRecord> moreRecords;
+  // The event, with the bytes that made it.
+  KeyEvent event;
 };
 
 // Decodes the first key at the start of `bytes`. `inputPaused` says that no
@@ -36,5 +31,10 @@ struct DecodeResult {
 // decided on what has arrived instead of answering needMore. An empty
 // `bytes` always answers needMore. `keyNumbers` says what the number of a
 // CSI u report stands for.
-DecodeResult decodeKey(std::string_view bytes, TerminalFamily family, bool inputPaused,
-                       KeyNumberMeaning keyNumbers = KeyNumberMeaning::unshiftedKey);
+Decoded decodeKey(std::string_view bytes, const TerminalFamilyRow& family, bool inputPaused,
+                  KeyNumberMeaning keyNumbers = KeyNumberMeaning::unshiftedKey);
+
+inline Decoded decodeKey(std::string_view bytes, TerminalFamily family, bool inputPaused,
+                         KeyNumberMeaning keyNumbers = KeyNumberMeaning::unshiftedKey) {
+  return decodeKey(bytes, familyRow(family), inputPaused, keyNumbers);
+}

@@ -3,8 +3,12 @@
 #include <cstdint>
 #include <string_view>
 
-// Finding out whether the terminal reports keys unambiguously, and the
-// sequences that switch those reports on and off.
+#include "keys/keyReports.hpp"
+#include "keys/terminalFamilies.hpp"
+
+// Which keyboard reporting mode the tool asks of a terminal, decided from its
+// family and its answer to the keyboard query: a pure decision, carried out
+// by the terminal source.
 
 // CSI ? u asks for the progressive keyboard enhancement flags; CSI c asks for
 // the primary device attributes, which every terminal answers. A terminal
@@ -12,7 +16,7 @@
 constexpr std::string_view keyboardProtocolQuery = "\x1b[?u\x1b[c";
 
 // CSI > 31 u pushes the flags 1 (disambiguate escape codes), 2 (report event
-// types, so releases arrive as key-up records), 4 (report alternate keys:
+// types, so releases arrive as key-up events), 4 (report alternate keys:
 // the shifted key, and the base layout key, the US key at the same place,
 // which the Alt pairs follow on every layout), 8 (report all keys as escape
 // codes: without it a terminal may send the release of Enter, Tab or
@@ -34,11 +38,22 @@ constexpr std::string_view resetModifyOtherKeys = "\x1b[>4m";
 constexpr int keyboardQueryWaitMs = 1000;
 
 enum class ProtocolAnswer : std::uint8_t {
-  none,      // neither answer has arrived yet
+  none,      // neither answer has arrived (or no query was sent)
   enhanced,  // the enhancement flags came first
   legacy,    // the device attributes came first
 };
 
-// Which answer comes first in the bytes the terminal sent after the query.
-// Keys typed meanwhile may stand before, between or after the answers.
-ProtocolAnswer firstProtocolAnswer(std::string_view received);
+struct KeyboardMode {
+  // Sent to switch the mode on for the run and off again; empty for none.
+  std::string_view enable;
+  std::string_view disable;
+  // What the number of a CSI u report stands for under this mode.
+  KeyNumberMeaning keyNumbers = KeyNumberMeaning::typedCharacter;
+};
+
+// The mode for a terminal of `family` that gave `answer`: the kitty
+// protocol's flags where it knows them; otherwise modifyOtherKeys where the
+// family takes it. CSI u reports are the kitty protocol's only where the
+// terminal answered its query; elsewhere they are modifyOtherKeys' (tmux)
+// and name the character typed.
+KeyboardMode keyboardModeFor(const TerminalFamilyRow& family, ProtocolAnswer answer);

@@ -1,16 +1,15 @@
-#include "keys/terminalSequences.hpp"
+#include "keys/keySequences.hpp"
 
 #include <algorithm>
 #include <array>
 
-#include "keys/keyRecord.hpp"
-#include "keys/keyTables.hpp"
+#include "keys/asciiBytes.hpp"
+#include "keys/usLayout.hpp"
 
 namespace {
 
 // The keys, by scan code (set 1).
 constexpr std::uint16_t escapeScan = 1;
-constexpr std::uint16_t twoScan = 3;
 constexpr std::uint16_t backspaceScan = 14;
 constexpr std::uint16_t tabScan = 15;
 constexpr std::uint16_t enterScan = 28;
@@ -30,100 +29,39 @@ constexpr std::uint16_t leftWindowsScan = 0x5B;
 constexpr std::uint16_t rightWindowsScan = 0x5C;
 constexpr std::uint16_t applicationScan = 0x5D;
 
-constexpr TerminalKey plainKey(std::uint16_t scanCode, std::uint32_t flags = 0) { return {scanCode, flags, 0}; }
-constexpr TerminalKey enhancedKeyOf(std::uint16_t scanCode, std::uint32_t flags = 0) {
+constexpr PcKey plainKey(std::uint16_t scanCode, std::uint32_t flags = 0) { return {scanCode, flags, 0}; }
+constexpr PcKey enhancedKeyOf(std::uint16_t scanCode, std::uint32_t flags = 0) {
   return {scanCode, enhancedKey | flags, 0};
 }
 // A keypad key whose character (Num Lock on) the tables' plain column does
 // not give.
-constexpr TerminalKey keypadKey(std::uint16_t scanCode, unsigned char text) { return {scanCode, 0, text}; }
+constexpr PcKey keypadKey(std::uint16_t scanCode, unsigned char text) { return {scanCode, 0, text}; }
 
 // The cursor block, keypad Enter and keypad slash carry the enhanced flag.
-constexpr TerminalKey home = enhancedKeyOf(0x47);
-constexpr TerminalKey up = enhancedKeyOf(0x48);
-constexpr TerminalKey pageUp = enhancedKeyOf(0x49);
-constexpr TerminalKey left = enhancedKeyOf(0x4B);
-constexpr TerminalKey right = enhancedKeyOf(0x4D);
-constexpr TerminalKey end = enhancedKeyOf(0x4F);
-constexpr TerminalKey down = enhancedKeyOf(0x50);
-constexpr TerminalKey pageDown = enhancedKeyOf(0x51);
-constexpr TerminalKey insert = enhancedKeyOf(0x52);
-constexpr TerminalKey deleteKey = enhancedKeyOf(0x53);
-constexpr TerminalKey keypadEnter = enhancedKeyOf(0x1C);
-constexpr TerminalKey keypadSlash = enhancedKeyOf(0x35);
-constexpr TerminalKey keypadFive = plainKey(keypadFiveScan);
+constexpr PcKey home = enhancedKeyOf(0x47);
+constexpr PcKey up = enhancedKeyOf(0x48);
+constexpr PcKey pageUp = enhancedKeyOf(0x49);
+constexpr PcKey left = enhancedKeyOf(0x4B);
+constexpr PcKey right = enhancedKeyOf(0x4D);
+constexpr PcKey end = enhancedKeyOf(0x4F);
+constexpr PcKey down = enhancedKeyOf(0x50);
+constexpr PcKey pageDown = enhancedKeyOf(0x51);
+constexpr PcKey insert = enhancedKeyOf(0x52);
+constexpr PcKey deleteKey = enhancedKeyOf(0x53);
+constexpr PcKey keypadEnter = enhancedKeyOf(0x1C);
+constexpr PcKey keypadSlash = enhancedKeyOf(0x35);
+constexpr PcKey keypadFive = plainKey(keypadFiveScan);
 
-constexpr TerminalKey withFlags(TerminalKey key, std::uint32_t flags) {
-  return {key.scanCode, key.flags | flags, key.text};
-}
+constexpr PcKey withFlags(PcKey key, std::uint32_t flags) { return {key.scanCode, key.flags | flags, key.text}; }
 
 // F1 to F10 are scan codes 59 to 68, F11 and F12 are 87 and 88.
-constexpr TerminalKey functionKey(int number, std::uint32_t flags = 0) {
+constexpr PcKey functionKey(int number, std::uint32_t flags = 0) {
   return plainKey(static_cast<std::uint16_t>(number <= 10 ? 58 + number : 76 + number), flags);
 }
 
-// The printable characters of a US PC keyboard, row by row: each row's keys
-// have consecutive scan codes from its first one.
-struct KeyboardRow {
-  std::uint16_t firstScanCode;
-  std::string_view unshifted;
-  std::string_view shifted;
-};
-
-// clang-format off
-constexpr auto usKeyboardRows = std::to_array<KeyboardRow>({
-    // first scan  unshifted        shifted
-    {2,            "1234567890-=",  "!@#$%^&*()_+"},
-    {16,           "qwertyuiop[]",  "QWERTYUIOP{}"},
-    {30,           "asdfghjkl;'`",  "ASDFGHJKL:\"~"},
-    {43,           "\\zxcvbnm,./",  "|ZXCVBNM<>?"},
-    {57,           " ",             " "},
-});
-// clang-format on
-
-// The key and Shift state that type a printable ASCII character.
-std::optional<TerminalKey> keyOfCharacter(unsigned char character) {
-  const char wanted = static_cast<char>(character);
-  for (const KeyboardRow& row : usKeyboardRows) {
-    if (const std::size_t column = row.unshifted.find(wanted); column != std::string_view::npos) {
-      return plainKey(static_cast<std::uint16_t>(row.firstScanCode + column));
-    }
-    if (const std::size_t column = row.shifted.find(wanted); column != std::string_view::npos) {
-      return plainKey(static_cast<std::uint16_t>(row.firstScanCode + column), shiftPressed);
-    }
-  }
-  return std::nullopt;
-}
-
-struct ByteKey {
-  unsigned char byte;
-  TerminalKey key;
-};
-
-// Control bytes that are not simply Ctrl and a letter (0x01 to 0x1A).
-// clang-format off
-constexpr auto controlByteKeys = std::to_array<ByteKey>({
-    // byte  key
-    {0x00,   plainKey(twoScan, leftCtrlPressed)},                    // Ctrl+2 (Ctrl+@, Ctrl+Space)
-    {0x08,   plainKey(backspaceScan)},                               // Backspace in some terminals
-    {0x09,   plainKey(tabScan)},                                     // Tab
-    {0x0D,   plainKey(enterScan)},                                   // Enter
-    {0x1B,   plainKey(escapeScan)},                                  // Escape
-    {0x1C,   plainKey(43, leftCtrlPressed)},                         // Ctrl+backslash
-    {0x1D,   plainKey(27, leftCtrlPressed)},                         // Ctrl+right bracket
-    {0x1E,   plainKey(7, leftCtrlPressed | shiftPressed)},           // Ctrl+^ (Ctrl+Shift+6)
-    {0x1F,   plainKey(12, leftCtrlPressed | shiftPressed)},          // Ctrl+_ (Ctrl+Shift+minus)
-});
-// clang-format on
-
-constexpr unsigned char firstCtrlLetterByte = 0x01;
-constexpr unsigned char firstPrintableByte = 0x20;
-constexpr unsigned char deleteByte = 0x7F;
-constexpr unsigned char firstNonAsciiByte = 0x80;
-
 struct NumberKey {
   int number;
-  TerminalKey key;
+  PcKey key;
 };
 
 // CSI n ~. Shift+F1 to Shift+F10 come as F11 to F20 from the terminals that
@@ -170,7 +108,7 @@ struct FinalKey {
   unsigned char final;
   bool inCsi;
   bool inSs3;
-  TerminalKey key;
+  PcKey key;
 };
 
 // CSI X, CSI 1;m X and SS3 X. SS3 with a keypad letter is the keypad in
@@ -226,7 +164,7 @@ constexpr auto finalKeys = std::to_array<FinalKey>({
 struct StSequence {
   std::string_view parameters;
   unsigned char final;
-  TerminalKey key;
+  PcKey key;
 };
 
 // st, keypad not in application mode: it sends the editing functions of
@@ -245,56 +183,6 @@ constexpr auto stSequences = std::to_array<StSequence>({
     {"",           'K',   withFlags(end, shiftPressed)},           // erase to end of line
 });
 // clang-format on
-
-// The terminals, by the TERM name they set: which family reads their
-// bytes, and whether they take modifyOtherKeys. The first row that matches
-// counts; a name no row matches is the xterm family without
-// modifyOtherKeys (vt220 and others that borrow xterm's keys).
-struct TerminalName {
-  std::string_view name;
-  // The name is the start of longer names (rxvt-unicode-256color), or
-  // the whole name.
-  bool isPrefix;
-  TerminalFamily family;
-  bool modifyOtherKeys;
-};
-
-// clang-format off
-constexpr auto terminalNames = std::to_array<TerminalName>({
-    // name       prefix  family                        modifyOtherKeys
-    {"xterm",     true,   TerminalFamily::xterm,        true},   // xterm; others borrowing the name ignore it
-    {"rxvt",      true,   TerminalFamily::rxvt,         false},  // rxvt, urxvt
-    {"linux",     true,   TerminalFamily::linuxConsole, false},  // the Linux console
-    {"st",        false,  TerminalFamily::st,           false},  // st; not st52 and the like
-    {"st-",       true,   TerminalFamily::st,           false},
-    {"stterm",    false,  TerminalFamily::st,           false},  // Debian's name for st
-    {"stterm-",   true,   TerminalFamily::st,           false},
-    {"tmux",      true,   TerminalFamily::xterm,        true},   // tmux passes modified keys on to those who ask
-    {"screen",    true,   TerminalFamily::xterm,        true},   // GNU screen ignores it, tmux sets this name too
-});
-
-struct FamilyRow {
-  TerminalFamily family;
-  FamilyQuirks quirks;
-};
-
-// Families whose quirks differ from the defaults (the xterm family's): the
-// Linux console's CSI [ A to E and rxvt's CSI n $, ^ and @ are read in
-// every family, as no other family sends those bytes for another key.
-constexpr auto familyRows = std::to_array<FamilyRow>({
-    // family             X10 mouse  editing functions
-    {TerminalFamily::st,  {false,    true}},
-});
-// clang-format on
-
-constexpr FamilyQuirks defaultQuirks{};
-
-const TerminalName* terminalNameOf(std::string_view termName) {
-  const auto* row = std::find_if(terminalNames.begin(), terminalNames.end(), [&](const TerminalName& candidate) {
-    return candidate.isPrefix ? termName.starts_with(candidate.name) : termName == candidate.name;
-  });
-  return row == terminalNames.end() ? nullptr : row;
-}
 
 // The kitty keyboard protocol's key numbers that are no printable
 // character: the C0 keys and the functional keys of the private use area.
@@ -371,7 +259,7 @@ constexpr auto keyNumberKeys = std::to_array<NumberKey>({
 // ISO level shifts) are keys no PC console reports.
 
 template <typename Table>
-std::optional<TerminalKey> keyOfNumber(const Table& table, int number) {
+std::optional<PcKey> keyOfNumber(const Table& table, int number) {
   const auto* row =
       std::find_if(table.begin(), table.end(), [&](const NumberKey& candidate) { return candidate.number == number; });
   if (row == table.end()) {
@@ -382,36 +270,16 @@ std::optional<TerminalKey> keyOfNumber(const Table& table, int number) {
 
 }  // namespace
 
-std::optional<TerminalKey> keyOfByte(unsigned char byte) {
-  if (byte >= firstNonAsciiByte) {
-    return std::nullopt;
-  }
-  if (byte == deleteByte) {
-    return plainKey(backspaceScan);
-  }
-  if (byte >= firstPrintableByte) {
-    return keyOfCharacter(byte);
-  }
-  const auto* row = std::find_if(controlByteKeys.begin(), controlByteKeys.end(),
-                                 [&](const ByteKey& candidate) { return candidate.byte == byte; });
-  if (row != controlByteKeys.end()) {
-    return row->key;
-  }
-  // Ctrl and a letter: 0x01 is Ctrl+A.
-  const auto letter = keyOfCharacter(static_cast<unsigned char>('a' + byte - firstCtrlLetterByte));
-  return letter ? std::optional{withFlags(*letter, leftCtrlPressed)} : std::nullopt;
-}
+std::optional<PcKey> keyOfTildeNumber(int number) { return keyOfNumber(tildeKeys, number); }
 
-std::optional<TerminalKey> keyOfTildeNumber(int number) { return keyOfNumber(tildeKeys, number); }
-
-std::optional<TerminalKey> keyOfLinuxFunctionFinal(unsigned char final) {
+std::optional<PcKey> keyOfLinuxFunctionFinal(unsigned char final) {
   if (final < 'A' || final > 'E') {
     return std::nullopt;
   }
   return functionKey(final - 'A' + 1);
 }
 
-std::optional<TerminalKey> keyOfFinal(unsigned char final, SequenceForm form) {
+std::optional<PcKey> keyOfFinal(unsigned char final, SequenceForm form) {
   const auto* row = std::find_if(finalKeys.begin(), finalKeys.end(), [&](const FinalKey& candidate) {
     return candidate.final == final && (form == SequenceForm::csi ? candidate.inCsi : candidate.inSs3);
   });
@@ -421,7 +289,7 @@ std::optional<TerminalKey> keyOfFinal(unsigned char final, SequenceForm form) {
   return row->key;
 }
 
-std::optional<TerminalKey> keyOfStSequence(std::string_view parameters, unsigned char final) {
+std::optional<PcKey> keyOfStSequence(std::string_view parameters, unsigned char final) {
   const auto* row = std::find_if(stSequences.begin(), stSequences.end(), [&](const StSequence& candidate) {
     return candidate.parameters == parameters && candidate.final == final;
   });
@@ -431,8 +299,8 @@ std::optional<TerminalKey> keyOfStSequence(std::string_view parameters, unsigned
   return row->key;
 }
 
-std::optional<TerminalKey> keyOfKeyNumber(std::uint32_t number) {
-  if (number >= firstPrintableByte && number < deleteByte) {
+std::optional<PcKey> keyOfKeyNumber(std::uint32_t number) {
+  if (isPrintableAscii(number)) {
     if (auto key = keyOfCharacter(static_cast<unsigned char>(number))) {
       return key;
     }
@@ -443,37 +311,7 @@ std::optional<TerminalKey> keyOfKeyNumber(std::uint32_t number) {
     }
   }
   if (number >= firstFunctionalKeyNumber && number <= lastFunctionalKeyNumber) {
-    return TerminalKey{};
+    return PcKey{};
   }
   return std::nullopt;
-}
-
-TerminalFamily terminalFamilyOf(std::string_view termName) {
-  const TerminalName* row = terminalNameOf(termName);
-  return row != nullptr ? row->family : TerminalFamily::xterm;
-}
-
-bool understandsModifyOtherKeys(std::string_view termName) {
-  const TerminalName* row = terminalNameOf(termName);
-  return row != nullptr && row->modifyOtherKeys;
-}
-
-const FamilyQuirks& quirksOf(TerminalFamily family) {
-  const auto* row = std::find_if(familyRows.begin(), familyRows.end(),
-                                 [&](const FamilyRow& candidate) { return candidate.family == family; });
-  return row == familyRows.end() ? defaultQuirks : row->quirks;
-}
-
-KeyRecord keyRecordOf(const TerminalKey& key, std::uint32_t modifiers, bool keyDown) {
-  KeyRecord record;
-  record.keyDown = keyDown;
-  record.scanCode = key.scanCode;
-  record.controlKeyState = key.flags | modifiers;
-  const bool anyModifier = (record.controlKeyState & (altPressed | ctrlPressed | shiftPressed)) != 0;
-  if (key.text != 0 && !anyModifier) {
-    record.asciiChar = key.text;
-  } else {
-    record.asciiChar = characterOf(tablePairOf(record.scanCode, record.controlKeyState).value_or(KeyPair{0, 0}));
-  }
-  return record;
 }
