@@ -77,7 +77,7 @@ char familyByte(const Seed& seed) {
 // one name and a rerun writes the same files.
 std::string fileNameOf(const Seed& seed) {
   static constexpr std::string_view hexDigits = "0123456789abcdef";
-  std::string name = familyName(seed.family);
+  std::string name(familyName(seed.family));
   name += seed.keyNumbers == KeyNumberMeaning::typedCharacter ? "-typed-" : "-";
   for (const char character : seed.bytes) {
     const auto byte = static_cast<unsigned char>(character);
