@@ -1,6 +1,9 @@
 #include "table/cellWriters.hpp"
 
+#include <algorithm>
+#include <array>
 #include <iostream>
+#include <string_view>
 
 #include "table/codeText.hpp"
 
@@ -9,9 +12,27 @@ CellPadding centredPadding(int columns, int width) {
   return {gap / 2, gap - gap / 2};
 }
 
+namespace {
+
+// The padding of every cell is spaces: they are written from a run kept
+// ready, any other character from a run filled on the spot.
+constexpr int runLength = 64;
+constexpr std::string_view spaceRun = "                                                                ";
+static_assert(spaceRun.size() == runLength);
+
+}  // namespace
+
 void repeatChar(char character, int count) {
-  for (int written = 0; written < count; ++written) {
-    std::cout << character;
+  // Written in runs, not a byte at a time: each stream operation has a cost
+  // of its own.
+  std::array<char, runLength> filled{};
+  const char* run = spaceRun.data();
+  if (character != ' ' && count > 0) {
+    filled.fill(character);
+    run = filled.data();
+  }
+  for (int left = count; left > 0; left -= runLength) {
+    std::cout.write(run, std::min(left, runLength));
   }
 }
 
