@@ -54,12 +54,7 @@ int readKey() {
   return nextKeyCode(readerState, terminalSource);
 }
 
-std::optional<KeyDetails> lastKeyDetails() {
-  if (!readerState.lastKey) {
-    return std::nullopt;
-  }
-  return keyDetailsOf(*readerState.lastKey);
-}
+std::optional<KeyDetails> lastKeyDetails() { return keyDetailsOf(readerState.lastKey); }
 
 bool keyAvailable() {
   if (codeHeld(readerState)) {

@@ -140,12 +140,7 @@ const EventSource consoleSource{openDevice, enterRawMode, restoreMode, readDevic
 
 int readKey() { return nextKeyCode(readerState, consoleSource); }
 
-std::optional<KeyDetails> lastKeyDetails() {
-  if (!readerState.lastKey) {
-    return std::nullopt;
-  }
-  return keyDetailsOf(*readerState.lastKey);
-}
+std::optional<KeyDetails> lastKeyDetails() { return keyDetailsOf(readerState.lastKey); }
 
 bool keyAvailable() {
   return codeHeld(readerState) || (readerState.consoleInput == ConsoleInput::open && codeRecordPending());

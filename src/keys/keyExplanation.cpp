@@ -116,15 +116,22 @@ std::string modifierPrefix(std::uint32_t controlKeyState) {
 
 KeyDetails keyDetailsOf(const KeyEvent& event) { return {event, codesOf(event).characters}; }
 
+std::optional<KeyDetails> keyDetailsOf(const std::optional<KeyEvent>& event) {
+  if (!event) {
+    return std::nullopt;
+  }
+  return keyDetailsOf(*event);
+}
+
 std::string keyNameText(const KeyDetails& details, bool utf8Output) {
-  const KeyEvent& record = details.event;
+  const KeyEvent& key = details.event;
   const std::string& characters = details.characters;
   if (!characters.empty() && static_cast<unsigned char>(characters[0]) >= firstNonAsciiByte) {
     // A character of another layout or code page: no US key types it.
     return characterText(characters, utf8Output);
   }
-  std::uint16_t scanCode = record.scanCode;
-  std::uint32_t flags = record.controlKeyState;
+  std::uint16_t scanCode = key.scanCode;
+  std::uint32_t flags = key.controlKeyState;
   if (scanCode == 0 && characters.size() == 1) {
     // A plain byte names no key: the key that types it on a US keyboard.
     if (const auto key = keyOfByte(static_cast<unsigned char>(characters[0]))) {

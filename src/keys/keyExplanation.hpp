@@ -23,6 +23,9 @@ struct KeyDetails {
 // The details of the key of an event.
 KeyDetails keyDetailsOf(const KeyEvent& event);
 
+// The details of a key if there is one: the reader's last key.
+std::optional<KeyDetails> keyDetailsOf(const std::optional<KeyEvent>& event);
+
 // The key's name: the modifiers in the order Ctrl, Alt, Shift and the key
 // as on a US PC keyboard, joined with '+' ("Ctrl+Up", "Shift+A", "Keypad
 // 5"); a character with no key on that keyboard by the character itself
