@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "keys/byteStream.hpp"
 #include "streamTestReads.hpp"
 
 namespace {
@@ -272,6 +273,10 @@ TEST(XtermKeys, decodeFunctionAndCursorKeysWithModifiers) {
                          {"Alt+Up", "\x1b[1;3A", {0, 152}},
                          {"Ctrl+Alt+Up", "\x1b[1;7A", {0, 152}},
                          {"Ctrl+Left", "\x1b[1;5D", {224, 115}},
+                         {"Shift+Left without 1;", "\x1b[2D", {224, 75}},
+                         {"Ctrl+Up without 1;", "\x1b[5A", {224, 141}},
+                         {"Meta+Ctrl+Alt+Shift+Up without 1;", "\x1b[16A", {0, 152}},
+                         {"no modifier past 16", "\x1b[17A", {}},
                          {"Home", "\x1b[H", {224, 71}},
                          {"Home in application mode", "\x1bOH", {224, 71}},
                          {"Home as VT220 Find", "\x1b[1~", {224, 71}},
@@ -413,23 +418,47 @@ TEST(BrokenSequences, areDecidedOnWhatArrivedOncePaused) {
   EXPECT_EQ(waiting.status, DecodeStatus::needMore);
 }
 
-TEST(BrokenSequences, areCutAtTheLengthLimit) {
-  std::vector<DecodedKey> expected = {skipped(64)};
-  const std::string sequence = "\x1b[" + std::string(70, '1') + "x";
-  for (std::size_t index = 64; index < sequence.size(); ++index) {
-    expected.push_back(key(static_cast<unsigned char>(sequence[index])));
+struct OverlongCase {
+  const char* what;
+  std::string bytes;
+  std::vector<int> codes;
+};
+
+// A sequence past its length limit is skipped to its end as it arrives: no
+// key comes of it, whatever its length, and the key after it survives. The
+// stream holds none of it meanwhile.
+TEST(BrokenSequences, pastTheLengthLimitAreSkippedToTheirEnd) {
+  const std::vector<OverlongCase> cases = {
+      {"CSI of 10,000 parameter bytes", "\x1b[" + std::string(10000, '1') + "mx", {'x'}},
+      {"CSI cut by a control byte", "\x1b[" + std::string(100, ';') + "\rx", {13, 'x'}},
+      {"OSC of 10,000 bytes", "\x1b]0;" + std::string(10000, 't') + "\x07x", {'x'}},
+      {"DCS of 5,000 bytes with ST", "\x1bP" + std::string(5000, 'q') + "\x1b\\x", {'x'}},
+      {"the longest CSI that is still one", "\x1b[" + std::string(61, '1') + "A", {}},
+  };
+  for (const OverlongCase& overlong : cases) {
+    for (const std::size_t chunk : {std::size_t{4096}, std::size_t{7}}) {
+      std::vector<Read> reads;
+      for (std::size_t end = chunk; end < overlong.bytes.size(); end += chunk) {
+        reads.push_back({end, false});
+      }
+      reads.push_back({overlong.bytes.size(), true});
+      EXPECT_EQ(codesOf(keysOfReads(overlong.bytes, xterm, reads)), overlong.codes)
+          << overlong.what << " in reads of " << chunk;
+    }
   }
-  expectDecoded(sequence, xterm, expected);
-  // The limit counts ESC and the final byte: 64 bytes make a sequence, the
-  // 65th is no longer its final byte.
-  const std::string longest = "\x1b[" + std::string(61, '1') + "A";
-  expectDecoded(longest, xterm, {skipped(64)});
-  expectDecoded("\x1b[" + std::string(62, '1') + "A", xterm, {skipped(64), key('A')});
-  // A string without its end is cut too: taken as typed.
-  const std::vector<DecodedKey> decoded = decodeStream("\x1b]" + std::string(5000, 'a'), xterm);
-  ASSERT_FALSE(decoded.empty());
-  EXPECT_TRUE(sameDecoded(decoded.front(), key(keyRecord(0, 27, alt), 2))) << showDecoded({decoded.front()});
-  EXPECT_EQ(decoded.size(), 5001U);
+  // What is skipped is dropped as it comes: the stream keeps no more than a
+  // read's worth of it.
+  ByteStream stream(xterm);
+  stream.feed("\x1b[");
+  for (int read = 0; read < 100; ++read) {
+    stream.feed(std::string(4096, '1'));
+    EXPECT_EQ(stream.next(false).status, StreamStatus::needMore);
+    EXPECT_EQ(stream.heldByteCount(), 0U);
+  }
+  stream.feed("mz");
+  const StreamItem item = stream.next(false);
+  ASSERT_EQ(item.status, StreamStatus::event);
+  EXPECT_EQ(item.event.bytes, "z");
 }
 
 TEST(KittyKeys, carryTheCharacterOrTheKeyOfEachState) {
@@ -457,6 +486,16 @@ TEST(KittyKeys, carryTheCharacterOrTheKeyOfEachState) {
                          {"shifted key given", "\x1b[97:65;2u", {'A'}},
                          {"text given", "\x1b[97;2;65u", {'A'}},
                          {"Cyrillic Ctrl+es by its base layout key", "\x1b[1089::99;5u", {3}},
+                         {"Russian Ctrl+ef with its text", "\x1b[1092::97;5;1092u", {1}},
+                         {"Russian Ctrl+Shift+ef with its text", "\x1b[1092:1060:97;6;1060u", {1}},
+                         {"German Ctrl+z", "\x1b[122::121;5u", {26}},
+                         {"German Ctrl+z with its text", "\x1b[122::121;5;122u", {26}},
+                         {"German Ctrl+a-umlaut with its text", "\x1b[228::39;5;228u", {0xC3, 0xA4}},
+                         {"AltGr+q on a German layout", "\x1b[113::113;1;64u", {'@'}},
+                         {"a code point past U+10FFFF", "\x1b[1114112;1u", {}},
+                         {"text past U+10FFFF", "\x1b[97;;1114112u", {}},
+                         {"a surrogate", "\x1b[55296u", {}},
+                         {"modifyOtherKeys past U+10FFFF", "\x1b[27;5;1114112~", {}},
                      });
 }
 

@@ -16,13 +16,22 @@ void ByteStream::feed(std::string_view bytes) {
 
 void ByteStream::endInput() { inputEnded = true; }
 
-bool ByteStream::decodeAhead() {
+bool ByteStream::decodeAhead(bool inputPaused) {
   for (;;) {
     const std::string_view unused = std::string_view(received).substr(consumedByteCount);
     if (unused.empty()) {
       return false;
     }
-    Decoded result = decodeKey(unused, *family, inputEnded, keyNumbers);
+    if (skipping != SequenceRest::none) {
+      const SkippedRest skipped = skipSequenceRest(unused, skipping, inputPaused);
+      consumedByteCount += skipped.length;
+      if (!skipped.ended) {
+        return false;
+      }
+      skipping = SequenceRest::none;
+      continue;
+    }
+    Decoded result = decodeKey(unused, *family, inputPaused, keyNumbers);
     if (result.status == DecodeStatus::needMore) {
       return false;
     }
@@ -31,18 +40,15 @@ bool ByteStream::decodeAhead() {
       decoded.push_back(std::move(result.event));
       return true;
     }
+    skipping = result.rest;
   }
 }
 
 StreamItem ByteStream::next(bool inputPaused) {
   StreamItem item;
-  while (decoded.empty() && !decodeAhead() && inputPaused && consumedByteCount < received.size()) {
+  if (decoded.empty() && !decodeAhead(inputEnded) && inputPaused) {
     // The input has paused: what is held is decided on what has arrived.
-    Decoded result = decodeKey(std::string_view(received).substr(consumedByteCount), *family, true, keyNumbers);
-    consumedByteCount += result.length;
-    if (result.status == DecodeStatus::key) {
-      decoded.push_back(std::move(result.event));
-    }
+    decodeAhead(true);
   }
   if (!decoded.empty()) {
     item.status = StreamStatus::event;
@@ -61,7 +67,7 @@ bool ByteStream::codeReady() {
   if (std::ranges::any_of(decoded, givesCode)) {
     return true;
   }
-  while (decodeAhead()) {
+  while (decodeAhead(inputEnded)) {
     if (givesCode(decoded.back())) {
       return true;
     }
@@ -69,10 +75,10 @@ bool ByteStream::codeReady() {
   return false;
 }
 
-bool ByteStream::eventReady() { return !decoded.empty() || decodeAhead(); }
+bool ByteStream::eventReady() { return !decoded.empty() || decodeAhead(inputEnded); }
 
 std::optional<EventType> ByteStream::takeAnswer() {
-  while (decodeAhead()) {
+  while (decodeAhead(inputEnded)) {
   }
   const auto answer = std::ranges::find_if(decoded, [](const KeyEvent& event) {
     return event.eventType == EventType::keyboardFlagsAnswer || event.eventType == EventType::deviceAttributesAnswer;

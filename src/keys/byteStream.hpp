@@ -65,14 +65,18 @@ class ByteStream {
   // pause.
   bool eventReady();
 
+  // How many bytes are held and not yet decoded.
+  [[nodiscard]] std::size_t heldByteCount() const { return received.size() - consumedByteCount; }
+
   // Takes the first answer to the keyboard query out of what is held,
   // decoding all that is whole; the keys before and after it stay for next.
   std::optional<EventType> takeAnswer();
 
  private:
-  // Decodes one more event into `decoded`; false when the bytes held make
-  // no whole event without a pause.
-  bool decodeAhead();
+  // Decodes one more event into `decoded`, skipping what is no key; false
+  // when the bytes held make no whole event. With `inputPaused` what is
+  // held is decided on what has arrived.
+  bool decodeAhead(bool inputPaused);
 
   const TerminalFamilyRow* family;
   KeyNumberMeaning keyNumbers = KeyNumberMeaning::unshiftedKey;
@@ -82,4 +86,6 @@ class ByteStream {
   // Events decoded and not yet given, in order.
   std::deque<KeyEvent> decoded;
   bool inputEnded = false;
+  // The rest of a sequence cut at its length limit, skipped as it arrives.
+  SequenceRest skipping = SequenceRest::none;
 };

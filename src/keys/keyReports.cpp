@@ -12,8 +12,10 @@
 //
 // - A key that types no character (Enter, Tab, the keypad, function and
 //   modifier keys): the tables' pair or character for it, by its key number.
-// - Text, when the report carries it, is what the key typed, whatever the
-//   modifiers: AltGr's characters come so, as a console delivers them.
+// - Text, when the report carries it, is what the key typed: AltGr's
+//   characters come so, as a console delivers them. With Ctrl alone the
+//   key's place comes first where the tables give it a code (below), so
+//   that Ctrl works on every layout.
 // - Ctrl or Alt without text: the tables by the key's place. With Ctrl
 //   alone, the layout's key first, where the tables give it a character
 //   with Ctrl (Ctrl+Z is 26 on every Latin layout); otherwise, and with Alt,
@@ -182,6 +184,14 @@ KeyEvent pressEvent(const KeyReport& report) {
     }
   }
   const std::u32string text = textCharacters(report.text);
+  const bool ctrlOnly = (flags & ctrlPressed) != 0 && (flags & altPressed) == 0;
+  if (!text.empty() && ctrlOnly) {
+    // Ctrl acts on the key's place where the layout's key has no Ctrl code
+    // of its own: Ctrl+ef on a Russian layout is Ctrl+A.
+    if (const auto placed = placedKeyEvent(report, flags); placed && givesCode(*placed)) {
+      return *placed;
+    }
+  }
   if (!text.empty()) {
     return textEvent(text);
   }

@@ -36,7 +36,9 @@
 //   and the introducer's key, an unfinished string is Alt and its introducer,
 //   any other unfinished sequence is skipped.
 // - CSI and SS3 sequences longer than maxSequenceLength and strings longer
-//   than maxStringLength are cut there, so that nothing waits forever.
+//   than maxStringLength are skipped from there to their end as their bytes
+//   arrive, so that nothing waits forever and nothing is held: no key comes
+//   of them.
 
 namespace {
 
@@ -48,8 +50,15 @@ constexpr std::size_t x10MouseLength = 6;
 // CSI [ and one byte.
 constexpr std::size_t linuxFunctionLength = 4;
 constexpr int noParameter = -1;
-// Larger numbers are held at this value; no key needs more.
-constexpr int parameterLimit = 1'000'000;
+// Larger numbers are held at this value: the first number past the last
+// Unicode code point, so that no larger one passes for a character.
+constexpr int parameterLimit = 0x110000;
+constexpr int lastCodePoint = 0x10FFFF;
+// xterm's modifier parameters: 1 plus Shift 1, Alt 2, Ctrl 4 and Meta 8.
+constexpr int lowestModifierParameter = 2;
+constexpr int highestModifierParameter = 16;
+constexpr int firstSurrogate = 0xD800;
+constexpr int lastSurrogate = 0xDFFF;
 // xterm's modifyOtherKeys form: CSI 27 ; modifiers ; key ~.
 constexpr int modifyOtherKeysNumber = 27;
 // The kitty keyboard protocol's event types.
@@ -87,11 +96,15 @@ struct Scanned {
   DecodeStatus status = DecodeStatus::needMore;
   std::size_t length = 0;
   SequenceKey key;
+  SequenceRest rest = SequenceRest::none;
 };
 
 Scanned keyScanned(const SequenceKey& key, std::size_t length) { return {DecodeStatus::key, length, key}; }
 Scanned skippedScanned(std::size_t length) { return {DecodeStatus::skipped, length, SequenceKey{}}; }
 Scanned needMoreScanned() { return {DecodeStatus::needMore, 0, SequenceKey{}}; }
+Scanned cutScanned(std::size_t length, SequenceRest rest) {
+  return {DecodeStatus::skipped, length, SequenceKey{}, rest};
+}
 
 SequenceKey withAlt(SequenceKey key) {
   key.modifiers |= leftAltPressed;
@@ -265,18 +278,27 @@ std::uint32_t numberOrNone(int parameter) { return parameter > 0 ? static_cast<s
 // text u, any field missing, the text's code points joined by ':'; and
 // modifyOtherKeys' CSI character ; modifiers u (tmux, xterm's
 // formatOtherKeys).
-SequenceKey csiUEvent(const Parameters& fields, KeyNumberMeaning meaning) {
+// A number a key report may name a key or a character by: no surrogate and
+// nothing past the last code point.
+bool isCodePoint(int number) { return number <= lastCodePoint && (number < firstSurrogate || number > lastSurrogate); }
+
+std::optional<SequenceKey> csiUEvent(const Parameters& fields, KeyNumberMeaning meaning) {
+  const std::vector<int> noText;
+  const std::vector<int>& text = fields.size() > 2 ? fields[2] : noText;
+  const bool wellFormed =
+      std::ranges::all_of(fields.empty() ? noText : fields[0], isCodePoint) && std::ranges::all_of(text, isCodePoint);
+  if (!wellFormed) {
+    return std::nullopt;
+  }
   KeyReport report;
   report.keyNumber = numberOrNone(parameterAt(fields, 0));
   report.shiftedKey = numberOrNone(parameterAt(fields, 0, 1));
   report.baseLayoutKey = numberOrNone(parameterAt(fields, 0, 2));
   report.modifierBits = modifierBitsOf(parameterAt(fields, 1));
   report.action = actionOf(parameterAt(fields, 1, 1));
-  if (fields.size() > 2) {
-    for (const int codePoint : fields[2]) {
-      if (codePoint > 0) {
-        report.text += static_cast<char32_t>(codePoint);
-      }
+  for (const int codePoint : text) {
+    if (codePoint > 0) {
+      report.text += static_cast<char32_t>(codePoint);
     }
   }
   report.meaning = meaning;
@@ -285,7 +307,10 @@ SequenceKey csiUEvent(const Parameters& fields, KeyNumberMeaning meaning) {
 
 // xterm's modifyOtherKeys: CSI 27 ; modifiers ; character ~, the character
 // with Shift already applied.
-SequenceKey modifyOtherKeysEvent(const Parameters& fields) {
+std::optional<SequenceKey> modifyOtherKeysEvent(const Parameters& fields) {
+  if (!isCodePoint(parameterAt(fields, 2))) {
+    return std::nullopt;
+  }
   KeyReport report;
   report.keyNumber = numberOrNone(parameterAt(fields, 2));
   report.modifierBits = modifierBitsOf(parameterAt(fields, 1));
@@ -332,10 +357,17 @@ std::optional<SequenceKey> finalKeyEvent(const Parameters& fields, unsigned char
   if (form == SequenceForm::ss3 && fields.size() == 1) {
     return SequenceKey{*key, flagsOfParameter(parameterAt(fields, 0))};
   }
+  // Some terminals leave the 1 out: CSI 2 D is Shift+Left, CSI 5 A Ctrl+Up.
+  // Only xterm's modifier values count (2 to 16: Shift, Alt, Ctrl, Meta),
+  // so that a long run of digits is still no key.
+  const int first = parameterAt(fields, 0);
+  if (form == SequenceForm::csi && fields.size() == 1 && fields[0].size() == 1 && first >= lowestModifierParameter &&
+      first <= highestModifierParameter) {
+    return SequenceKey{*key, flagsOfParameter(first)};
+  }
   // The first parameter is 1 or empty, the second holds the modifiers and
   // the event type. A cursor position report (CSI row;column R) has the
   // same form for row 1; the tool never asks for one, so CSI 1;m R is F3.
-  const int first = parameterAt(fields, 0);
   if (fields.size() > 2 || fields[0].size() != 1 || (first != 1 && first != noParameter)) {
     return std::nullopt;
   }
@@ -425,7 +457,7 @@ std::optional<Scanned> controlSequenceResult(std::string_view bytes, Scan scan, 
       }
       return skippedScanned(scan.length);
     case ScanState::tooLong:
-      return skippedScanned(scan.length);
+      return cutScanned(scan.length, SequenceRest::controlSequence);
   }
   return std::nullopt;
 }
@@ -450,6 +482,9 @@ std::optional<Scanned> decodeSequence(std::string_view bytes, Terminal terminal,
     const Scan scan = scanString(bytes);
     if (scan.state == ScanState::complete) {
       return skippedScanned(scan.length);
+    }
+    if (scan.state == ScanState::tooLong) {
+      return cutScanned(scan.length, SequenceRest::string);
     }
     if (scan.state == ScanState::unfinished && !inputPaused) {
       return needMoreScanned();
@@ -571,6 +606,7 @@ Decoded decodeKey(std::string_view bytes, const TerminalFamilyRow& family, bool 
       const Scanned scanned = decodeFirstKey(bytes, Terminal{family, keyNumbers}, inputPaused);
       result.status = scanned.status;
       result.length = scanned.length;
+      result.rest = scanned.rest;
       if (scanned.status == DecodeStatus::key) {
         result.event = eventOf(scanned.key);
       }
@@ -580,4 +616,29 @@ Decoded decodeKey(std::string_view bytes, const TerminalFamilyRow& family, bool 
     result.event.bytes = std::string(bytes.substr(0, result.length));
   }
   return result;
+}
+
+SkippedRest skipSequenceRest(std::string_view bytes, SequenceRest rest, bool inputPaused) {
+  for (std::size_t index = 0; index < bytes.size(); ++index) {
+    const auto byte = static_cast<unsigned char>(bytes[index]);
+    if (rest == SequenceRest::controlSequence) {
+      if (isParameterByte(byte) || isIntermediateByte(byte)) {
+        continue;
+      }
+      return isFinalByte(byte) ? SkippedRest{index + 1, true} : SkippedRest{index, true};
+    }
+    if (byte == bellByte) {
+      return {index + 1, true};
+    }
+    if (byte == escapeByte) {
+      if (index + 1 == bytes.size()) {
+        return {index, inputPaused};
+      }
+      return bytes[index + 1] == '\\' ? SkippedRest{index + 2, true} : SkippedRest{index, true};
+    }
+    if (byte < firstPrintableByte) {
+      return {index, true};
+    }
+  }
+  return {bytes.size(), false};
 }

@@ -18,12 +18,34 @@ enum class DecodeStatus : std::uint8_t {
   needMore,  // the bytes so far are the start of a sequence; nothing used
 };
 
+// What a sequence cut at its length limit still has to come: its rest is
+// skipped as it arrives, up to its end, without being held.
+enum class SequenceRest : std::uint8_t {
+  none,
+  controlSequence,  // CSI or SS3: parameter and intermediate bytes, then a final byte
+  string,           // OSC, DCS, APC, PM, SOS: up to BEL or ST (ESC \)
+};
+
 struct Decoded {
   DecodeStatus status = DecodeStatus::needMore;
   std::size_t length = 0;
   // The event, with the bytes that made it.
   KeyEvent event;
+  // With skipped: the sequence goes on past the bytes used.
+  SequenceRest rest = SequenceRest::none;
 };
+
+// How much of `bytes` belongs to the rest of a sequence cut at its length
+// limit, and whether its end is among them. The end is the final byte or
+// the string terminator, which belong to the rest, or a byte that no
+// sequence holds (a control byte, ESC before anything but \), which does
+// not and starts the next key. An ESC at the end of a string's bytes waits
+// for the byte after it until input has paused.
+struct SkippedRest {
+  std::size_t length = 0;
+  bool ended = false;
+};
+SkippedRest skipSequenceRest(std::string_view bytes, SequenceRest rest, bool inputPaused);
 
 // Decodes the first key at the start of `bytes`. `inputPaused` says that no
 // further byte arrived within the Escape wait: the bytes held are then all
