@@ -70,6 +70,7 @@ TEST(KeyExplanation, namesTheKeyAndQuotesTheBytesTheTerminalSent) {
       // National characters: the character itself.
       {"\xc3\xa4", R"(ä  "\xc3\xa4")"},
       {"\xe2\x82\xac", R"(€  "\xe2\x82\xac")"},
+      {"\x1b\xc3\xa4", R"(Alt+ä  "\e\xc3\xa4")"},
       // A byte of another code page is no UTF-8 character.
       {"\xe4", R"(\xe4  "\xe4")"},
       // The kitty keyboard protocol.

@@ -194,9 +194,21 @@ TEST(EscapeKey, waitsForMoreUntilInputPauses) {
   expectCodes(xterm, {{"Escape", "\x1b", {27}}});
 }
 
-TEST(EscapeKey, beforeANonAsciiByteStandsAlone) {
-  expectDecoded("\x1b\xc3\xa9", xterm, {key(keyRecord(27, 1, 0), 1), character(0xC3, 2), followingByte(0xA9)});
-  expectCodes(xterm, {{"Escape and 0x80", "\x1b\x80", {27, 128}}, {"Escape and 0xFF", "\x1b\xff", {27, 255}}});
+// ESC before a UTF-8 character is Alt with a key of another layout (konsole,
+// urxvt, VTE): one key that gives the character's bytes and no Escape row.
+// Before any other byte of 0x80 or more it is the Escape key alone.
+TEST(EscapeKey, beforeAUtf8CharacterIsAltAndTheCharacter) {
+  expectDecoded("\x1b\xc3\xa9", xterm, {key(keyRecord(0xC3, 0, alt), 3), followingByte(0xA9)});
+  expectCodes(xterm, {
+                         {"Alt+a-umlaut", "\x1b\xc3\xa4", {0xC3, 0xA4}},
+                         {"Alt+Shift+a-umlaut", "\x1b\xc3\x84", {0xC3, 0x84}},
+                         {"Alt+sharp s", "\x1b\xc3\x9f", {0xC3, 0x9F}},
+                         {"Alt+euro sign", "\x1b\xe2\x82\xac", {0xE2, 0x82, 0xAC}},
+                         {"Escape and a character cut off", "\x1b\xc3", {27, 0xC3}},
+                         {"Escape and a broken character", "\x1b\xc3x", {27, 0xC3, 'x'}},
+                         {"Escape and 0x80", "\x1b\x80", {27, 128}},
+                         {"Escape and 0xFF", "\x1b\xff", {27, 255}},
+                     });
 }
 
 TEST(AltPrefix, givesTheKeyWithAltAndNoCharacter) {

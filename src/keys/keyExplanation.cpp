@@ -127,8 +127,10 @@ std::string keyNameText(const KeyDetails& details, bool utf8Output) {
   const KeyEvent& key = details.event;
   const std::string& characters = details.characters;
   if (!characters.empty() && static_cast<unsigned char>(characters[0]) >= firstNonAsciiByte) {
-    // A character of another layout or code page: no US key types it.
-    return characterText(characters, utf8Output);
+    // A character of another layout or code page: no US key types it. Alt
+    // with it (not AltGr, which a console reports as Ctrl+Alt) is named.
+    const bool altAlone = (key.controlKeyState & altPressed) != 0 && (key.controlKeyState & ctrlPressed) == 0;
+    return (altAlone ? "Alt+" : "") + characterText(characters, utf8Output);
   }
   std::uint16_t scanCode = key.scanCode;
   std::uint32_t flags = key.controlKeyState;

@@ -21,8 +21,9 @@
 //   (another code page's, a broken sequence) are a key each.
 // - ESC starts a sequence: CSI (ESC [), SS3 (ESC O) or a string (ESC ], P,
 //   _, ^, X) ended by BEL or ST (ESC \). ESC before any other key's bytes,
-//   a sequence's included, is that key with Alt. ESC before a byte of 0x80
-//   or more is the Escape key alone; the byte is the next key.
+//   a sequence's included, is that key with Alt. ESC before a UTF-8
+//   character is Alt and that character; before any other byte of 0x80 or
+//   more it is the Escape key alone, and the byte is the next key.
 // - A sequence that a byte outside its grammar interrupts (a control byte, a
 //   byte of 0x80 or more, ESC) ends before that byte, which starts the next
 //   key: the bytes before it are skipped, or, when only the introducer came,
@@ -89,6 +90,9 @@ struct SequenceKey {
   KeyAction action = KeyAction::press;
   std::optional<KeyReport> report = std::nullopt;
   EventType eventType = EventType::key;
+  // A character of two bytes or more that the key typed, where no key of the
+  // tables types it.
+  std::string typed{};
 };
 
 // What the bytes at the start are, before the key is made an event.
@@ -517,6 +521,32 @@ Scanned decodeAltEscape(std::string_view bytes, Terminal terminal, bool inputPau
   return *inner;
 }
 
+// ESC and a UTF-8 character: Alt with a key of another layout (konsole,
+// urxvt and VTE send Alt+ä so). The bytes do not say where the key sits,
+// so it gives the character's bytes, as the key reports of the same key
+// do. ESC before a byte that starts no whole character is the Escape key
+// alone.
+Scanned decodeAltCharacter(std::string_view bytes, bool inputPaused) {
+  const std::string_view rest = bytes.substr(1);
+  const auto lead = static_cast<unsigned char>(rest[0]);
+  const std::size_t length = utf8CharacterLength(lead);
+  for (std::size_t index = 1; index < length && index < rest.size(); ++index) {
+    if (!fitsUtf8Character(lead, index, static_cast<unsigned char>(rest[index]))) {
+      return keyScanned(escapeKey(), 1);
+    }
+  }
+  if (length == 0 || (rest.size() < length && inputPaused)) {
+    return keyScanned(escapeKey(), 1);
+  }
+  if (rest.size() < length) {
+    return needMoreScanned();
+  }
+  SequenceKey key;
+  key.modifiers = leftAltPressed;
+  key.typed = std::string(rest.substr(0, length));
+  return keyScanned(key, 1 + length);
+}
+
 Scanned decodeEscape(std::string_view bytes, Terminal terminal, bool inputPaused) {
   if (bytes.size() == 1) {
     return inputPaused ? keyScanned(escapeKey(), 1) : needMoreScanned();
@@ -529,8 +559,7 @@ Scanned decodeEscape(std::string_view bytes, Terminal terminal, bool inputPaused
     return *sequence;
   }
   if (second >= firstNonAsciiByte) {
-    // No Alt form for a byte of another character: the Escape key alone.
-    return keyScanned(escapeKey(), 1);
+    return decodeAltCharacter(bytes, inputPaused);
   }
   // The key of that byte with Alt.
   return keyScanned(byteKey(second, leftAltPressed), introducerLength);
@@ -590,6 +619,12 @@ KeyEvent eventOf(const SequenceKey& key) {
   }
   if (key.report) {
     return eventOfReport(*key.report);
+  }
+  if (!key.typed.empty()) {
+    KeyEvent typed;
+    typed.controlKeyState = key.modifiers;
+    typed.text = key.typed;
+    return typed;
   }
   return keyEventOf(key.key, key.modifiers, key.action);
 }
