@@ -14,6 +14,8 @@ std::string answerText(KeyboardAnswer answer) {
       return std::string(deviceAttributesAnswer);
     case KeyboardAnswer::enhancedKeys:
       return std::string(enhancedKeysAnswer) + std::string(deviceAttributesAnswer);
+    case KeyboardAnswer::modifyOtherKeysLevel1:
+      return std::string(modifyOtherKeysLevel1Answer) + std::string(deviceAttributesAnswer);
     case KeyboardAnswer::none:
     default:
       return {};

@@ -13,9 +13,10 @@
 #include "ptyHarness.hpp"
 
 enum class KeyboardAnswer : std::uint8_t {
-  none,              // a terminal that answers nothing
-  deviceAttributes,  // a plain terminal: the device attributes only
-  enhancedKeys,      // the enhancement flags, none pushed yet, then the device attributes
+  none,                   // a terminal that answers nothing
+  deviceAttributes,       // a plain terminal: the device attributes only
+  enhancedKeys,           // the enhancement flags, none pushed yet, then the device attributes
+  modifyOtherKeysLevel1,  // xterm with modifyOtherKeys at 1: that level, then the device attributes
 };
 
 // The request every terminal answers, the last one of the query.
@@ -23,6 +24,7 @@ constexpr std::string_view deviceAttributesRequest = "\x1b[c";
 // A VT220-class terminal's device attributes.
 constexpr std::string_view deviceAttributesAnswer = "\x1b[?62;22c";
 constexpr std::string_view enhancedKeysAnswer = "\x1b[?0u";
+constexpr std::string_view modifyOtherKeysLevel1Answer = "\x1b[>4;1m";
 
 // The bytes such a terminal sends back.
 std::string answerText(KeyboardAnswer answer);

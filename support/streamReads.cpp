@@ -98,9 +98,9 @@ bool bytesInOrder(std::string_view input, const std::vector<StreamKey>& keys) {
 }  // namespace
 
 std::vector<StreamKey> keysOfReads(std::string_view input, TerminalFamily family, const std::vector<Read>& reads,
-                                   const BrokenStreamRule& broken, KeyNumberMeaning keyNumbers) {
+                                   const BrokenStreamRule& broken, KeyReporting keyNumbers) {
   ByteStream stream(family);
-  stream.setKeyNumberMeaning(keyNumbers);
+  stream.setKeyReporting(keyNumbers);
   std::vector<StreamKey> keys;
   std::size_t fedReads = 0;
   std::size_t fedBytes = 0;

@@ -66,8 +66,7 @@ using BrokenStreamRule = std::function<void(const char* rule, std::size_t fedByt
 // every key's bytes are the next bytes of the input, reports and answers
 // skipped between. `keyNumbers` is what the stream takes CSI u reports for.
 std::vector<StreamKey> keysOfReads(std::string_view input, TerminalFamily family, const std::vector<Read>& reads,
-                                   const BrokenStreamRule& broken,
-                                   KeyNumberMeaning keyNumbers = KeyNumberMeaning::unshiftedKey);
+                                   const BrokenStreamRule& broken, KeyReporting keyNumbers = {});
 
 // Every way to split `input` into reads, with pauses after the reads that
 // end at `pausesAt` and after the last. Inputs of up to 12 bytes.

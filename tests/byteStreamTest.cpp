@@ -132,4 +132,34 @@ TEST(ByteStreamQueue, keepsWhatItDecodedAheadForNext) {
   EXPECT_EQ(bytes, (std::vector<std::string>{"\x1b[97;1:3u", "\xe2\x82\xac", "x"}));
 }
 
+// An awaited answer to the keyboard query that arrives a byte at a time is
+// held whole, however long each byte takes, and is no key; once the device
+// attributes, the last answer, have come, an ESC is a key's start again.
+TEST(ByteStreamAnswers, anAwaitedAnswerArrivingSlowlyIsHeldAndIsNoKey) {
+  for (const std::string answer : {"\x1b[?62;22c", "\x9b?62;22c"}) {
+    ByteStream stream(xterm);
+    stream.awaitAnswers(true);
+    for (std::size_t index = 0; index + 1 < answer.size(); ++index) {
+      stream.feed(answer.substr(index, 1));
+      const StreamItem item = stream.next(false);
+      EXPECT_EQ(item.status, StreamStatus::needMore) << showBytes(answer) << " at " << index;
+      EXPECT_TRUE(item.partialAnswerHeld) << showBytes(answer) << " at " << index;
+    }
+    stream.feed(answer.substr(answer.size() - 1));
+    const StreamItem item = stream.next(false);
+    ASSERT_EQ(item.status, StreamStatus::event) << showBytes(answer);
+    EXPECT_EQ(item.event.eventType, EventType::deviceAttributesAnswer) << showBytes(answer);
+    EXPECT_FALSE(stream.awaitingAnswers());
+    stream.feed("\x1b");
+    EXPECT_FALSE(stream.next(false).partialAnswerHeld) << "an Escape after the answers";
+  }
+  // Not awaited, or not an answer's start, the Escape wait decides.
+  ByteStream stream(xterm);
+  stream.feed("\x1b[?6");
+  EXPECT_FALSE(stream.next(false).partialAnswerHeld);
+  stream.awaitAnswers(true);
+  stream.feed("x");
+  EXPECT_FALSE(stream.next(false).partialAnswerHeld) << "ESC [ ? 6 x is no answer";
+}
+
 }  // namespace

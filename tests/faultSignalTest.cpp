@@ -29,6 +29,9 @@ const std::string keycodes = KEYCODES_BINARY;
 // An xterm name, so the tool switches modifyOtherKeys on and must switch it
 // off again on the way out, from its signal handlers too.
 const std::string xtermName = "xterm-256color";
+// The tool sets modifyOtherKeys 2 on an xterm that answered level 1, and
+// puts 1 back.
+const std::string putBackModifyOtherKeys(restoreModifyOtherKeys(1));
 // Fits the terminal's input buffer, so the keys are all in before the
 // signal; its rows fill the output buffer many times over.
 constexpr int burstKeys = 3000;
@@ -61,7 +64,7 @@ PtyProcess startWaitingForKeys(std::string& output) {
   PtyOptions options;
   options.term = xtermName;
   PtyProcess process = startInPty(keycodes, options);
-  EXPECT_TRUE(answerKeyboardQuery(process, output, KeyboardAnswer::deviceAttributes)) << visibleBytes(output);
+  EXPECT_TRUE(answerKeyboardQuery(process, output, KeyboardAnswer::modifyOtherKeysLevel1)) << visibleBytes(output);
   EXPECT_TRUE(waitForRawMode(process)) << describeSettings(currentSettings(process));
   output += readUntil(process, setModifyOtherKeys);
   EXPECT_NE(output.find(setModifyOtherKeys), std::string::npos) << visibleBytes(output);
@@ -99,7 +102,7 @@ TEST_P(TerminatingSignal, RestoresTheTerminalAndKillsTheToolByTheSameSignal) {
   ASSERT_TRUE(WIFSIGNALED(status)) << "wait status " << status;
   EXPECT_EQ(WTERMSIG(status), signalCase.signalNumber);
   expectSettingsRestored(process);
-  EXPECT_NE(after.find(resetModifyOtherKeys), std::string::npos)
+  EXPECT_NE(after.find(putBackModifyOtherKeys), std::string::npos)
       << "keyboard mode not switched off: " << visibleBytes(after.substr(after.size() > 200 ? after.size() - 200 : 0));
   if (signalCase.whileWriting) {
     EXPECT_LT(countOf(output + after, row), burstKeys) << "the burst was over before the signal";
@@ -122,7 +125,7 @@ TEST(IgnoredSignals, SignalsIgnoredAtTheStartStayIgnored) {
   PtyProcess process = startInPty("/bin/sh", options);
   const EndOnExit ended([&process] { closePty(process); });
   std::string output;
-  EXPECT_TRUE(answerKeyboardQuery(process, output, KeyboardAnswer::deviceAttributes)) << visibleBytes(output);
+  EXPECT_TRUE(answerKeyboardQuery(process, output, KeyboardAnswer::modifyOtherKeysLevel1)) << visibleBytes(output);
   ASSERT_TRUE(waitForRawMode(process, scaled(milliseconds(5000)))) << describeSettings(currentSettings(process));
   for (const int signalNumber : {SIGHUP, SIGINT, SIGQUIT}) {
     kill(process.pid, signalNumber);
@@ -166,18 +169,18 @@ TEST_P(StopAndContinue, LeaveTheToolRawAndLoseNoKey) {
   const int status = waitWhileReading(process, after, scaled(milliseconds(5000)));
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
   expectSettingsRestored(process);
-  EXPECT_EQ(after, resetModifyOtherKeys) << visibleBytes(after);
+  EXPECT_EQ(after, putBackModifyOtherKeys) << visibleBytes(after);
 
   // The way through the stop switched the keyboard mode off and on again
   // between the rows, once each: the continue that follows finds it on.
   // Without those sequences the screen is whole.
   int switchedOff = 0;
   int switchedOn = 0;
-  std::string screen = withoutEvery(output, resetModifyOtherKeys, switchedOff);
+  std::string screen = withoutEvery(output, putBackModifyOtherKeys, switchedOff);
   screen = withoutEvery(screen, setModifyOtherKeys, switchedOn);
   EXPECT_EQ(switchedOff, 1) << "the stop handler did not run";
   EXPECT_EQ(switchedOn, 2) << "raw mode was not taken up again, or the mode was pushed twice";
-  const std::string expected = asTerminalShowsIt(expectedGreeting()) + std::string(keyboardProtocolQuery) +
+  const std::string expected = asTerminalShowsIt(expectedGreeting()) + std::string(keyboardAndModifyOtherKeysQuery) +
                                rowsOnTerminal(codes) + closingPrompt;
   EXPECT_TRUE(screen == expected) << firstDifference(screen, expected);
 }

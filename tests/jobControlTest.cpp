@@ -112,7 +112,7 @@ class ShellJob : public testing::Test {
   void takesTheTerminal(int pushes) {
     EXPECT_TRUE(waitForRawMode(shell, scaled(milliseconds(5000)))) << visibleBytes(screen);
     if (pushes == 1) {
-      readUntilShown(keyboardProtocolQuery, 1);
+      readUntilShown(keyboardAndModifyOtherKeysQuery, 1);
       sendBytes(shell, enhancedAnswer);
     }
     readUntilShown(pushEnhancedKeys, pushes);
@@ -163,7 +163,7 @@ TEST_F(ShellJob, StartedInTheBackgroundItStopsUntouchedAndTakesTheTerminalInFron
   job = std::stoi(screen.substr(jobAt + 5));
   ASSERT_TRUE(waitForStop(job)) << "the tool did not stop in the background: " << visibleBytes(screen);
   EXPECT_TRUE(terminalAsTheShellHasIt()) << describeSettings(currentSettings(shell));
-  EXPECT_EQ(countOf(screen, keyboardProtocolQuery), 0) << visibleBytes(screen);
+  EXPECT_EQ(countOf(screen, keyboardAndModifyOtherKeysQuery), 0) << visibleBytes(screen);
   type("fg");
   takesTheTerminal(1);
   finish();

@@ -16,6 +16,7 @@
 #include "fakeTerminal.hpp"
 #include "faultHelpers.hpp"
 #include "keys/keyboardMode.hpp"
+#include "keys/terminalFamilies.hpp"
 #include "ptyHarness.hpp"
 #include "terminalChecks.hpp"
 #include "transcript.hpp"
@@ -38,7 +39,8 @@ PtyProcess startAndAnswer(const std::string& term, KeyboardAnswer answer, millis
   PtyProcess process = startInPty(keycodes, options);
   std::string opening;
   EXPECT_TRUE(answerKeyboardQuery(process, opening, answer, delay)) << visibleBytes(opening);
-  EXPECT_TRUE(opening.ends_with(ruleLineOnScreen + std::string(keyboardProtocolQuery))) << visibleBytes(opening);
+  const std::string query(keyboardQueryFor(familyOfTerm(term)));
+  EXPECT_TRUE(opening.ends_with(ruleLineOnScreen + query)) << visibleBytes(opening);
   return process;
 }
 
@@ -145,15 +147,29 @@ TEST(LegacyKeyboard, TerminalThatNeverAnswersDelaysTheFirstKeyByTheQueryWaitAtMo
   EXPECT_EQ(output, rows({32}) + closingPrompt) << visibleBytes(output);
 }
 
-class ModifyOtherKeys : public testing::TestWithParam<const char*> {};
+struct ModifyOtherKeysCase {
+  const char* name;
+  const char* term;
+  KeyboardAnswer answer;
+  // What the tool writes back at the end; empty where it changes nothing.
+  std::string_view putBack;
+};
+
+class ModifyOtherKeys : public testing::TestWithParam<ModifyOtherKeysCase> {};
 
 // xterm, and tmux, which passes modified keys on to the programs that set
-// modifyOtherKeys, in the CSI u form with Shift already applied.
-TEST_P(ModifyOtherKeys, IsSetAndResetWhereTheTerminalTakesIt) {
-  PtyProcess process = startAndAnswer(GetParam(), KeyboardAnswer::deviceAttributes);
+// modifyOtherKeys, in the CSI u form with Shift already applied. The level
+// the terminal had goes back at the end: the one it answered, or tmux's
+// and screen's 0; one that gives no level is left as it is.
+TEST_P(ModifyOtherKeys, IsSetOnlyWhereTheLevelFoundCanBePutBack) {
+  const ModifyOtherKeysCase& modeCase = GetParam();
+  PtyProcess process = startAndAnswer(modeCase.term, modeCase.answer);
   const EndOnExit ended([&process] { closePty(process); });
-  const std::string set = readUntil(process, setModifyOtherKeys, milliseconds(2000));
-  EXPECT_EQ(set, setModifyOtherKeys) << visibleBytes(set);
+  const std::string expectedSet = modeCase.putBack.empty() ? "" : std::string(setModifyOtherKeys);
+  if (!expectedSet.empty()) {
+    const std::string set = readUntil(process, setModifyOtherKeys, milliseconds(2000));
+    EXPECT_EQ(set, setModifyOtherKeys) << visibleBytes(set);
+  }
   const std::string output = finishRun(process,
                                        "\x1b[27;5;9~"    // Ctrl+Tab
                                        "\x1b[27;5;13~"   // Ctrl+Enter
@@ -162,17 +178,20 @@ TEST_P(ModifyOtherKeys, IsSetAndResetWhereTheTerminalTakesIt) {
                                        "\x1b[47;2u"      // tmux: Shift+7 giving a slash
                                        "\x1b[65;6u"      // tmux: Ctrl+Shift+A
                                        " ");
-  EXPECT_EQ(output, rows({0, 148, 10, 0, 45, '/', 1, 32}) + closingPrompt + std::string(resetModifyOtherKeys))
+  EXPECT_EQ(output, rows({0, 148, 10, 0, 45, '/', 1, 32}) + closingPrompt + std::string(modeCase.putBack))
       << visibleBytes(output);
   expectSettingsRestored(process);
 }
 
-INSTANTIATE_TEST_SUITE_P(TermNames, ModifyOtherKeys, testing::Values("xterm-256color", "tmux-256color", "screen"),
-                         [](const testing::TestParamInfo<const char*>& info) {
-                           std::string name = info.param;
-                           std::erase(name, '-');
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Terminals, ModifyOtherKeys,
+    testing::Values(ModifyOtherKeysCase{"xtermAnsweringLevel1", "xterm-256color", KeyboardAnswer::modifyOtherKeysLevel1,
+                                        "\x1b[>4;1m"},
+                    ModifyOtherKeysCase{"xtermNamedTerminalNotAnswering", "xterm-256color",
+                                        KeyboardAnswer::deviceAttributes, ""},
+                    ModifyOtherKeysCase{"tmux", "tmux-256color", KeyboardAnswer::deviceAttributes, "\x1b[>4;0m"},
+                    ModifyOtherKeysCase{"screen", "screen", KeyboardAnswer::deviceAttributes, "\x1b[>4;0m"}),
+    [](const testing::TestParamInfo<ModifyOtherKeysCase>& info) { return std::string(info.param.name); });
 
 class PopOnSignal : public testing::TestWithParam<int> {};
 

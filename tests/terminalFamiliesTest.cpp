@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "keys/byteStream.hpp"
@@ -13,39 +14,34 @@
 
 namespace {
 
-struct TermCase {
-  const char* termName;
-  TerminalFamily family;
-  // What the tool sends to it when it does not answer the flags query.
-  std::string_view legacyMode;
-};
-
-TEST(TerminalFamilies, followTheTermNameAndSayWhatMayBeSent) {
+TEST(TerminalFamilies, followTheTermName) {
   using enum TerminalFamily;
-  const std::vector<TermCase> cases = {
-      {"xterm", xterm, setModifyOtherKeys},
-      {"xterm-256color", xterm, setModifyOtherKeys},
-      {"xterm-kitty", xterm, setModifyOtherKeys},
-      {"rxvt-unicode-256color", rxvt, ""},
-      {"rxvt", rxvt, ""},
-      {"linux", linuxConsole, ""},
-      {"linux-16color", linuxConsole, ""},
-      {"st", st, ""},
-      {"st-256color", st, ""},
-      {"stterm-256color", st, ""},
-      {"tmux", tmux, setModifyOtherKeys},
-      {"tmux-256color", tmux, setModifyOtherKeys},
-      {"screen", screen, setModifyOtherKeys},
-      {"screen.xterm-256color", screen, setModifyOtherKeys},
-      {"st52", other, ""},
-      {"vt220", other, ""},
-      {"sun", other, ""},
+  const std::vector<std::pair<const char*, TerminalFamily>> cases = {
+      {"xterm", xterm},
+      {"xterm-256color", xterm},
+      {"xterm-kitty", xterm},
+      {"rxvt-unicode-256color", rxvt},
+      {"rxvt", rxvt},
+      {"linux", linuxConsole},
+      {"linux-16color", linuxConsole},
+      {"st", st},
+      {"st-256color", st},
+      {"stterm-256color", st},
+      {"tmux", tmux},
+      {"tmux-256color", tmux},
+      {"screen", screen},
+      {"screen.xterm-256color", screen},
+      {"foot", foot},
+      {"foot-extra", foot},
+      {"dumb", dumb},
+      {"", dumb},
+      {"emacs", dumb},
+      {"st52", other},
+      {"vt220", other},
+      {"sun", other},
   };
-  for (const TermCase& termCase : cases) {
-    const TerminalFamilyRow& row = familyOfTerm(termCase.termName);
-    EXPECT_EQ(row.family, termCase.family) << termCase.termName;
-    EXPECT_EQ(keyboardModeFor(row, ProtocolAnswer::legacy).enable, termCase.legacyMode) << termCase.termName;
-    EXPECT_EQ(keyboardModeFor(row, ProtocolAnswer::none).enable, termCase.legacyMode) << termCase.termName;
+  for (const auto& [termName, family] : cases) {
+    EXPECT_EQ(familyOfTerm(termName).family, family) << termName;
   }
   // Only st reads CSI M as a key and its editing functions as keys.
   for (const TerminalFamilyRow& row : terminalFamilies()) {
@@ -54,26 +50,59 @@ TEST(TerminalFamilies, followTheTermNameAndSayWhatMayBeSent) {
   }
 }
 
-TEST(KeyboardModeChoice, theFlagsAnswerPushesTheKittyFlagsAndSetsWhatCsiUMeans) {
-  for (const TerminalFamilyRow& row : terminalFamilies()) {
-    const KeyboardMode enhanced = keyboardModeFor(row, ProtocolAnswer::enhanced);
-    EXPECT_EQ(enhanced.enable, pushEnhancedKeys);
-    EXPECT_EQ(enhanced.disable, popEnhancedKeys);
-    EXPECT_EQ(enhanced.keyNumbers, KeyNumberMeaning::unshiftedKey);
-    for (const ProtocolAnswer answer : {ProtocolAnswer::legacy, ProtocolAnswer::none}) {
-      const KeyboardMode legacy = keyboardModeFor(row, answer);
-      EXPECT_EQ(legacy.keyNumbers, KeyNumberMeaning::typedCharacter);
-      EXPECT_EQ(legacy.disable.empty(), legacy.enable.empty());
-      if (!legacy.enable.empty()) {
-        EXPECT_EQ(legacy.disable, resetModifyOtherKeys);
-      }
-    }
+struct ModeCase {
+  const char* termName;
+  QueryAnswers answers;
+  // What is sent for the run and at its end; empty for nothing.
+  std::string_view enable;
+  std::string_view disable;
+  KeyReporting reporting;
+};
+
+// The mode follows the answers; modifyOtherKeys is changed only where the
+// level it had is known, and that level is what goes back.
+TEST(KeyboardModeChoice, followsTheAnswersAndPutsBackWhatItFound) {
+  using enum ProtocolAnswer;
+  constexpr auto unshifted = KeyNumberMeaning::unshiftedKey;
+  constexpr auto typed = KeyNumberMeaning::typedCharacter;
+  const std::vector<ModeCase> cases = {
+      {"xterm-kitty", {enhanced, std::nullopt}, pushEnhancedKeys, popEnhancedKeys, {unshifted}},
+      {"foot", {enhanced, std::nullopt}, pushEnhancedKeys, popEnhancedKeys, {unshifted}},
+      {"rxvt", {enhanced, std::nullopt}, pushEnhancedKeys, popEnhancedKeys, {unshifted}},
+      {"xterm", {legacy, 0}, setModifyOtherKeys, "\x1b[>4;0m", {typed, true}},
+      {"xterm-256color", {legacy, 1}, setModifyOtherKeys, "\x1b[>4;1m", {typed, true}},
+      {"xterm-256color", {legacy, 2}, setModifyOtherKeys, "\x1b[>4;2m", {typed, true}},
+      {"xterm-256color", {legacy, 9}, "", "", {typed}},
+      {"xterm-256color", {legacy, std::nullopt}, "", "", {typed}},
+      {"xterm-256color", {none, std::nullopt}, "", "", {typed}},
+      {"tmux-256color", {legacy, std::nullopt}, setModifyOtherKeys, "\x1b[>4;0m", {typed}},
+      {"screen", {none, std::nullopt}, setModifyOtherKeys, "\x1b[>4;0m", {typed}},
+      {"tmux-256color", {legacy, 1}, setModifyOtherKeys, "\x1b[>4;1m", {typed, true}},
+      {"rxvt-unicode", {legacy, 0}, "", "", {typed}},
+      {"linux", {none, std::nullopt}, "", "", {typed}},
+      {"vt220", {legacy, 0}, "", "", {typed}},
+  };
+  for (const ModeCase& modeCase : cases) {
+    const KeyboardMode mode = keyboardModeFor(familyOfTerm(modeCase.termName), modeCase.answers);
+    const std::string what =
+        std::string(modeCase.termName) + " level " + std::to_string(modeCase.answers.modifyOtherKeys.value_or(-1));
+    EXPECT_EQ(mode.enable, modeCase.enable) << what;
+    EXPECT_EQ(mode.disable, modeCase.disable) << what;
+    EXPECT_EQ(mode.reporting.keyNumbers, modeCase.reporting.keyNumbers) << what;
+    EXPECT_EQ(mode.reporting.ctrlHReported, modeCase.reporting.ctrlHReported) << what;
   }
+  // The query asks for the modifyOtherKeys level where that mode may be set;
+  // a terminal that takes no control sequence is asked nothing.
+  EXPECT_EQ(keyboardQueryFor(familyOfTerm("xterm")), keyboardAndModifyOtherKeysQuery);
+  EXPECT_EQ(keyboardQueryFor(familyOfTerm("rxvt")), keyboardProtocolQuery);
+  EXPECT_EQ(keyboardQueryFor(familyOfTerm("dumb")), "");
+  EXPECT_EQ(keyboardQueryFor(familyOfTerm("")), "");
 }
 
 struct AnswerCase {
   std::string bytes;
   std::optional<EventType> first;
+  int value = 0;
 };
 
 // The answers to the keyboard query are events of the stream, found among
@@ -81,25 +110,43 @@ struct AnswerCase {
 TEST(KeyboardQueryAnswers, areEventsTakenOutOfTheStreamInOrder) {
   constexpr auto flags = EventType::keyboardFlagsAnswer;
   constexpr auto attributes = EventType::deviceAttributesAnswer;
+  constexpr auto modifyOtherKeys = EventType::modifyOtherKeysAnswer;
   const std::vector<AnswerCase> cases = {
-      {"\x1b[?0u\x1b[?62;22c", flags},    {"\x1b[?31u\x1b[?1;2c", flags},
-      {"\x1b[?1;2c", attributes},         {"\x1b[?64;1;2;6;9;15;18;21;22c", attributes},
-      {"\x1b[?1;2c\x1b[?1u", attributes}, {"", std::nullopt},
-      {"\x1b[?1;2", std::nullopt},        {"\x1b[?", std::nullopt},
-      {"abc\x1b[A", std::nullopt},        {"q\x1b[1;5Au\x1b[?0u\x1b[?6c", flags},
+      {"\x1b[?0u\x1b[?62;22c", flags},
+      {"\x1b[?31u\x1b[?1;2c", flags},
+      {"\x1b[?1;2c", attributes},
+      {"\x1b[?64;1;2;6;9;15;18;21;22c", attributes},
+      {"\x1b[?1;2c\x1b[?1u", attributes},
+      {"", std::nullopt},
+      {"\x1b[?1;2", std::nullopt},
+      {"\x1b[?", std::nullopt},
+      {"abc\x1b[A", std::nullopt},
+      {"q\x1b[1;5Au\x1b[?0u\x1b[?6c", flags},
       {"\x1b[?1;2$y\x1b[?5u", flags},
+      {"\x1b[>4;2m\x1b[?1;2c", modifyOtherKeys, 2},
+      {"\x1b[>4m", modifyOtherKeys, 0},
+      {"\x1b[>1;2m", std::nullopt},
+      {"\x9b?62;22c", attributes},
+      {"\x9b>4;1m", modifyOtherKeys, 1},
+      {"\x9b"
+       "A",
+       std::nullopt},
   };
   for (const AnswerCase& answerCase : cases) {
     ByteStream stream;
     stream.feed(answerCase.bytes);
-    EXPECT_EQ(stream.takeAnswer(), answerCase.first) << showBytes(answerCase.bytes);
+    stream.endInput();
+    const std::optional<KeyEvent> answer = stream.takeAnswer();
+    EXPECT_EQ(answer ? std::optional(answer->eventType) : std::nullopt, answerCase.first)
+        << showBytes(answerCase.bytes);
+    EXPECT_EQ(answer ? answer->answerValue : 0, answerCase.value) << showBytes(answerCase.bytes);
   }
   // Keys typed around the answers are given in order, the answers left out.
   ByteStream stream;
   const std::string input = "q\x1b[?0uw\x1b[?62c\x1b[1;5A";
   stream.feed(input);
   stream.endInput();
-  EXPECT_EQ(stream.takeAnswer(), flags);
+  EXPECT_EQ(stream.takeAnswer()->eventType, flags);
   std::vector<int> codes;
   for (StreamItem item = stream.next(false); item.status == StreamStatus::event; item = stream.next(false)) {
     const KeyCodes keyCodes = codesOf(item.event);

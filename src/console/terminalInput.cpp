@@ -48,8 +48,10 @@ StreamItem TerminalInput::nextEvent() {
     if (item.status != StreamStatus::needMore) {
       return item;
     }
-    // The start of a key waits the Escape wait for its rest; with nothing
-    // held the read waits for the next key.
-    inputPaused = readMore(item.partialKeyHeld ? escapeWaitMs : waitForever) == ReadOutcome::timedOut;
+    // The start of a key waits the Escape wait for its rest, the start of an
+    // awaited answer longer; with nothing held the read waits for the next
+    // key.
+    const int waitMs = item.partialAnswerHeld ? answerByteWaitMs : item.partialKeyHeld ? escapeWaitMs : waitForever;
+    inputPaused = readMore(waitMs) == ReadOutcome::timedOut;
   }
 }

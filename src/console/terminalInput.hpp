@@ -39,3 +39,6 @@ class TerminalInput {
 // bytes before it is decided on what has arrived: a lone ESC is then the
 // Escape key.
 constexpr int escapeWaitMs = 25;
+// How long the start of an awaited answer to the keyboard query waits for
+// each further byte: a slow link may take a good part of a second.
+constexpr int answerByteWaitMs = 1000;

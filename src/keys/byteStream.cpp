@@ -6,7 +6,7 @@
 
 ByteStream::ByteStream(TerminalFamily family) noexcept : family(&familyRow(family)) {}
 
-void ByteStream::setKeyNumberMeaning(KeyNumberMeaning meaning) { keyNumbers = meaning; }
+void ByteStream::setKeyReporting(KeyReporting keyReporting) { reporting = keyReporting; }
 
 void ByteStream::feed(std::string_view bytes) {
   received.erase(0, consumedByteCount);
@@ -31,12 +31,15 @@ bool ByteStream::decodeAhead(bool inputPaused) {
       skipping = SequenceRest::none;
       continue;
     }
-    Decoded result = decodeKey(unused, *family, inputPaused, keyNumbers);
+    Decoded result = decodeKey(unused, *family, inputPaused, reporting);
     if (result.status == DecodeStatus::needMore) {
       return false;
     }
     consumedByteCount += result.length;
     if (result.status == DecodeStatus::key) {
+      if (result.event.eventType == EventType::deviceAttributesAnswer) {
+        answersAwaited = false;
+      }
       decoded.push_back(std::move(result.event));
       return true;
     }
@@ -56,9 +59,10 @@ StreamItem ByteStream::next(bool inputPaused) {
     decoded.pop_front();
     return item;
   }
-  const bool bytesHeld = consumedByteCount < received.size();
-  item.status = inputEnded && !bytesHeld ? StreamStatus::endOfInput : StreamStatus::needMore;
-  item.partialKeyHeld = bytesHeld;
+  const std::string_view held = std::string_view(received).substr(consumedByteCount);
+  item.status = inputEnded && held.empty() ? StreamStatus::endOfInput : StreamStatus::needMore;
+  item.partialKeyHeld = !held.empty();
+  item.partialAnswerHeld = answersAwaited && !held.empty() && couldStartAnswer(held);
   return item;
 }
 
@@ -77,16 +81,18 @@ bool ByteStream::codeReady() {
 
 bool ByteStream::eventReady() { return !decoded.empty() || decodeAhead(inputEnded); }
 
-std::optional<EventType> ByteStream::takeAnswer() {
-  while (decodeAhead(inputEnded)) {
+std::optional<KeyEvent> ByteStream::takeAnswer() {
+  // Decodes no further than the answer: the bytes after it are decoded once
+  // the keyboard mode it leads to says how.
+  bool found = std::ranges::any_of(decoded, &KeyEvent::isAnswer);
+  while (!found && decodeAhead(inputEnded)) {
+    found = decoded.back().isAnswer();
   }
-  const auto answer = std::ranges::find_if(decoded, [](const KeyEvent& event) {
-    return event.eventType == EventType::keyboardFlagsAnswer || event.eventType == EventType::deviceAttributesAnswer;
-  });
-  if (answer == decoded.end()) {
+  if (!found) {
     return std::nullopt;
   }
-  const EventType type = answer->eventType;
+  const auto answer = std::ranges::find_if(decoded, &KeyEvent::isAnswer);
+  KeyEvent taken = std::move(*answer);
   decoded.erase(answer);
-  return type;
+  return taken;
 }

@@ -32,16 +32,21 @@ struct StreamItem {
   // False when nothing is held: then there is nothing to decide, and the
   // caller may wait as long as it takes.
   bool partialKeyHeld = false;
+  // With needMore: what is held may be the start of an answer to the
+  // keyboard query, still awaited; a slow link may take long over each of
+  // its bytes, so a pause of the Escape wait does not decide it.
+  bool partialAnswerHeld = false;
 };
 
 class ByteStream {
  public:
   explicit ByteStream(TerminalFamily family = TerminalFamily::xterm) noexcept;
 
-  // What the number of a CSI u report stands for in the bytes decoded from
-  // now on: the kitty protocol's unshifted key (the start) or, where the
-  // terminal speaks modifyOtherKeys instead, the character typed.
-  void setKeyNumberMeaning(KeyNumberMeaning meaning);
+  // How the terminal reports keys in the bytes decoded from now on: what the
+  // number of a CSI u report stands for (the kitty protocol's unshifted
+  // key at the start or, where the terminal speaks modifyOtherKeys instead,
+  // the character typed), and whether Ctrl+H comes as a report.
+  void setKeyReporting(KeyReporting keyReporting);
 
   // Appends bytes as they were read.
   void feed(std::string_view bytes);
@@ -65,12 +70,18 @@ class ByteStream {
   // pause.
   bool eventReady();
 
-  // How many bytes are held and not yet decoded.
-  [[nodiscard]] std::size_t heldByteCount() const { return received.size() - consumedByteCount; }
+  // Whether answers to the keyboard query are still to come: from the query
+  // until the device attributes, its last answer, arrive.
+  void awaitAnswers(bool awaited) { answersAwaited = awaited; }
+  [[nodiscard]] bool awaitingAnswers() const { return answersAwaited; }
+
+  // The bytes held and not yet decoded.
+  [[nodiscard]] std::string_view heldBytes() const { return std::string_view(received).substr(consumedByteCount); }
 
   // Takes the first answer to the keyboard query out of what is held,
-  // decoding all that is whole; the keys before and after it stay for next.
-  std::optional<EventType> takeAnswer();
+  // decoding no further than it; the keys before it stay for next, the
+  // bytes after it are decoded later, under the mode the answers lead to.
+  std::optional<KeyEvent> takeAnswer();
 
  private:
   // Decodes one more event into `decoded`, skipping what is no key; false
@@ -79,7 +90,7 @@ class ByteStream {
   bool decodeAhead(bool inputPaused);
 
   const TerminalFamilyRow* family;
-  KeyNumberMeaning keyNumbers = KeyNumberMeaning::unshiftedKey;
+  KeyReporting reporting;
   std::string received;
   // How many bytes at the start of `received` have been decoded.
   std::size_t consumedByteCount = 0;
@@ -88,4 +99,5 @@ class ByteStream {
   bool inputEnded = false;
   // The rest of a sequence cut at its length limit, skipped as it arrives.
   SequenceRest skipping = SequenceRest::none;
+  bool answersAwaited = false;
 };

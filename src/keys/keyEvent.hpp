@@ -21,7 +21,8 @@ enum class EventType : std::uint8_t {
   bufferSize,
   unknown,
   keyboardFlagsAnswer,     // CSI ? flags u: the terminal knows the kitty keyboard protocol
-  deviceAttributesAnswer,  // CSI ? ... c: every terminal answers it, after the flags if it knows them
+  modifyOtherKeysAnswer,   // CSI > 4 ; value m: xterm's modifyOtherKeys level
+  deviceAttributesAnswer,  // CSI ? ... c: every terminal answers it, last
 };
 
 enum class KeyAction : std::uint8_t { press, repeat, release };
@@ -42,7 +43,13 @@ struct KeyEvent {
   std::uint16_t virtualKeyCode = 0;
   // The bytes the terminal sent for the event; nothing from a console.
   std::optional<std::string> bytes;
+  // The value an answer reports: the modifyOtherKeys level.
+  int answerValue = 0;
 
+  [[nodiscard]] bool isAnswer() const {
+    return eventType == EventType::keyboardFlagsAnswer || eventType == EventType::modifyOtherKeysAnswer ||
+           eventType == EventType::deviceAttributesAnswer;
+  }
   [[nodiscard]] bool isKeyDown() const { return eventType == EventType::key && action != KeyAction::release; }
 };
 

@@ -55,6 +55,12 @@ constexpr int noParameter = -1;
 // Unicode code point, so that no larger one passes for a character.
 constexpr int parameterLimit = 0x110000;
 constexpr int lastCodePoint = 0x10FFFF;
+constexpr unsigned char backspaceByte = 0x08;
+// The 8-bit form of CSI.
+constexpr unsigned char eightBitCsi = 0x9B;
+// The resource number of modifyOtherKeys in xterm's CSI > resource ; value m.
+constexpr int modifyOtherKeysResource = 4;
+constexpr std::uint16_t backspaceScan = 14;
 // xterm's modifier parameters: 1 plus Shift 1, Alt 2, Ctrl 4 and Meta 8.
 constexpr int lowestModifierParameter = 2;
 constexpr int highestModifierParameter = 16;
@@ -77,7 +83,7 @@ bool isStringIntroducer(unsigned char byte) {
 // number of a CSI u report means.
 struct Terminal {
   const TerminalFamilyRow& family;
-  KeyNumberMeaning keyNumbers;
+  KeyReporting reporting;
 };
 
 // A key as the bytes name it: the key, the modifiers held, press, repeat or
@@ -93,6 +99,8 @@ struct SequenceKey {
   // A character of two bytes or more that the key typed, where no key of the
   // tables types it.
   std::string typed{};
+  // An answer's value.
+  int answerValue{};
 };
 
 // What the bytes at the start are, before the key is made an event.
@@ -128,9 +136,16 @@ SequenceKey byteKey(unsigned char byte, std::uint32_t modifiers = 0) {
 
 SequenceKey escapeKey() { return byteKey(escapeByte); }
 
-SequenceKey answerKey(EventType answer) {
+// An answer to the keyboard query, with the value it reports.
+struct Answer {
+  EventType type;
+  int value = 0;
+};
+
+SequenceKey answerKey(Answer answer) {
   SequenceKey key;
-  key.eventType = answer;
+  key.eventType = answer.type;
+  key.answerValue = answer.value;
   return key;
 }
 
@@ -378,10 +393,11 @@ std::optional<SequenceKey> finalKeyEvent(const Parameters& fields, unsigned char
   return SequenceKey{*key, flagsOfParameter(parameterAt(fields, 1)), actionOf(parameterAt(fields, 1, 1))};
 }
 
-// The answers to the keyboard query: CSI ? flags u and CSI ? attributes c,
-// with digits and ';' only.
-std::optional<EventType> answerOf(std::string_view body, unsigned char final) {
-  if (body.empty() || body.front() != '?' || (final != 'u' && final != 'c')) {
+// The answers to the keyboard query, with digits and ';' only between the
+// private marker and the final byte: CSI ? flags u, CSI > 4 ; level m
+// (xterm's modifyOtherKeys) and CSI ? attributes c.
+std::optional<Answer> answerOf(std::string_view body, unsigned char final) {
+  if (body.empty()) {
     return std::nullopt;
   }
   const bool wellFormed = std::all_of(
@@ -389,7 +405,17 @@ std::optional<EventType> answerOf(std::string_view body, unsigned char final) {
   if (!wellFormed) {
     return std::nullopt;
   }
-  return final == 'u' ? EventType::keyboardFlagsAnswer : EventType::deviceAttributesAnswer;
+  if (body.front() == '?' && final == 'u') {
+    return Answer{EventType::keyboardFlagsAnswer};
+  }
+  if (body.front() == '?' && final == 'c') {
+    return Answer{EventType::deviceAttributesAnswer};
+  }
+  const auto fields = parseParameters(body.substr(1));
+  if (body.front() == '>' && final == 'm' && fields && parameterAt(*fields, 0) == modifyOtherKeysResource) {
+    return Answer{EventType::modifyOtherKeysAnswer, std::max(0, parameterAt(*fields, 1))};
+  }
+  return std::nullopt;
 }
 
 std::optional<SequenceKey> csiKeyEvent(std::string_view sequence, Terminal terminal) {
@@ -425,7 +451,7 @@ std::optional<SequenceKey> csiKeyEvent(std::string_view sequence, Terminal termi
     case '@':
       return numberedKeyEvent(*fields, final);
     case 'u':
-      return csiUEvent(*fields, terminal.keyNumbers);
+      return csiUEvent(*fields, terminal.reporting.keyNumbers);
     default:
       return finalKeyEvent(*fields, final, SequenceForm::csi);
   }
@@ -565,15 +591,41 @@ Scanned decodeEscape(std::string_view bytes, Terminal terminal, bool inputPaused
   return keyScanned(byteKey(second, leftAltPressed), introducerLength);
 }
 
+// 0x9B, CSI in its 8-bit form: terminals answer the keyboard query so when
+// set to 8-bit controls. Only an answer is taken so; otherwise the byte is
+// a key of its own, as before a pause.
+Scanned decodeEightBitAnswer(std::string_view bytes, bool inputPaused) {
+  constexpr std::size_t eightBitIntroducerLength = 1;
+  const Scan scan = bytes.size() == eightBitIntroducerLength
+                        ? Scan{ScanState::unfinished, bytes.size()}
+                        : scanControlSequence(bytes, eightBitIntroducerLength, true);
+  if (scan.state == ScanState::unfinished && !inputPaused) {
+    return needMoreScanned();
+  }
+  if (scan.state == ScanState::complete) {
+    const std::string_view body = bytes.substr(eightBitIntroducerLength, scan.length - eightBitIntroducerLength - 1);
+    if (const auto answer = answerOf(body, static_cast<unsigned char>(bytes[scan.length - 1]))) {
+      return keyScanned(answerKey(*answer), scan.length);
+    }
+  }
+  return keyScanned(characterKey(eightBitCsi), 1);
+}
+
 Scanned decodeFirstKey(std::string_view bytes, Terminal terminal, bool inputPaused) {
   if (bytes.empty()) {
     return needMoreScanned();
   }
   const auto first = static_cast<unsigned char>(bytes[0]);
+  if (first == backspaceByte && terminal.reporting.ctrlHReported) {
+    return keyScanned(SequenceKey{PcKey{backspaceScan}, leftCtrlPressed}, 1);
+  }
   if (first == nulByte || first == deleteByte) {
     // NUL is Ctrl+2. DEL is what terminals send for Backspace, which a
     // console reports as 8 (and Ctrl+Backspace as 127).
     return keyScanned(byteKey(first), 1);
+  }
+  if (first == eightBitCsi) {
+    return decodeEightBitAnswer(bytes, inputPaused);
   }
   if (first != escapeByte) {
     return keyScanned(characterKey(first), 1);
@@ -615,6 +667,7 @@ KeyEvent eventOf(const SequenceKey& key) {
   if (key.eventType != EventType::key) {
     KeyEvent answer;
     answer.eventType = key.eventType;
+    answer.answerValue = key.answerValue;
     return answer;
   }
   if (key.report) {
@@ -631,14 +684,13 @@ KeyEvent eventOf(const SequenceKey& key) {
 
 }  // namespace
 
-Decoded decodeKey(std::string_view bytes, const TerminalFamilyRow& family, bool inputPaused,
-                  KeyNumberMeaning keyNumbers) {
+Decoded decodeKey(std::string_view bytes, const TerminalFamilyRow& family, bool inputPaused, KeyReporting reporting) {
   Decoded result;
   if (!bytes.empty()) {
     if (auto character = decodeUtf8Character(bytes, inputPaused)) {
       result = *std::move(character);
     } else {
-      const Scanned scanned = decodeFirstKey(bytes, Terminal{family, keyNumbers}, inputPaused);
+      const Scanned scanned = decodeFirstKey(bytes, Terminal{family, reporting}, inputPaused);
       result.status = scanned.status;
       result.length = scanned.length;
       result.rest = scanned.rest;
@@ -676,4 +728,29 @@ SkippedRest skipSequenceRest(std::string_view bytes, SequenceRest rest, bool inp
     }
   }
   return {bytes.size(), false};
+}
+
+bool couldStartAnswer(std::string_view bytes) {
+  std::size_t index = 0;
+  for (const char introducer : {static_cast<char>(escapeByte), '['}) {
+    if (index == bytes.size()) {
+      return true;
+    }
+    if (bytes[index] != introducer) {
+      if (index == 0 && static_cast<unsigned char>(bytes[0]) == eightBitCsi) {
+        index = 1;
+        break;
+      }
+      return false;
+    }
+    ++index;
+  }
+  if (index == bytes.size()) {
+    return true;
+  }
+  if (bytes[index] != '?' && bytes[index] != '>') {
+    return false;
+  }
+  return std::all_of(bytes.begin() + static_cast<std::ptrdiff_t>(index) + 1, bytes.end(),
+                     [](char byte) { return isDigit(static_cast<unsigned char>(byte)) || byte == ';'; });
 }

@@ -47,16 +47,31 @@ struct SkippedRest {
 };
 SkippedRest skipSequenceRest(std::string_view bytes, SequenceRest rest, bool inputPaused);
 
+// How the terminal reports keys under the keyboard mode in force.
+struct KeyReporting {
+  // NOLINTNEXTLINE(google-explicit-constructor): a meaning alone is a reporting
+  KeyReporting(KeyNumberMeaning keyNumbers = KeyNumberMeaning::unshiftedKey, bool ctrlHReported = false)
+      : keyNumbers(keyNumbers), ctrlHReported(ctrlHReported) {}
+  // What the number of a CSI u report stands for.
+  KeyNumberMeaning keyNumbers;
+  // modifyOtherKeys 2 is known to be on, so Ctrl+H comes as CSI 27;5;104~
+  // and the bare 0x08 that xterm sends can only be Ctrl+Backspace.
+  bool ctrlHReported;
+};
+
 // Decodes the first key at the start of `bytes`. `inputPaused` says that no
 // further byte arrived within the Escape wait: the bytes held are then all
 // there is, so a lone ESC is the Escape key and an unfinished sequence is
 // decided on what has arrived instead of answering needMore. An empty
-// `bytes` always answers needMore. `keyNumbers` says what the number of a
-// CSI u report stands for.
+// `bytes` always answers needMore. `reporting` says how the terminal
+// reports keys.
 Decoded decodeKey(std::string_view bytes, const TerminalFamilyRow& family, bool inputPaused,
-                  KeyNumberMeaning keyNumbers = KeyNumberMeaning::unshiftedKey);
+                  KeyReporting reporting = {});
 
-inline Decoded decodeKey(std::string_view bytes, TerminalFamily family, bool inputPaused,
-                         KeyNumberMeaning keyNumbers = KeyNumberMeaning::unshiftedKey) {
-  return decodeKey(bytes, familyRow(family), inputPaused, keyNumbers);
+inline Decoded decodeKey(std::string_view bytes, TerminalFamily family, bool inputPaused, KeyReporting reporting = {}) {
+  return decodeKey(bytes, familyRow(family), inputPaused, reporting);
 }
+
+// Whether the bytes held could be the start of an answer to the keyboard
+// query (ESC [ ? 6 2 ;), which a slow link may deliver a byte at a time.
+bool couldStartAnswer(std::string_view bytes);

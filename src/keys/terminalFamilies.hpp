@@ -9,7 +9,7 @@
 // to it, and where the decoder reads its bytes differently. The first row
 // whose names match a TERM name counts; the last row matches every name.
 
-enum class TerminalFamily : std::uint8_t { xterm, rxvt, linuxConsole, st, tmux, screen, other };
+enum class TerminalFamily : std::uint8_t { xterm, rxvt, linuxConsole, st, tmux, screen, foot, dumb, other };
 
 struct TerminalFamilyRow {
   TerminalFamily family;
@@ -24,6 +24,10 @@ struct TerminalFamilyRow {
   // to the programs that ask).
   bool takesKeyboardQuery;
   bool takesModifyOtherKeys;
+  // The modifyOtherKeys level a new terminal of the family starts with,
+  // where it is known without asking (tmux and screen start each pane at
+  // 0); unknownLevel elsewhere.
+  int modifyOtherKeysAtStart;
   // CSI M and three bytes are an X10 mouse report; st sends CSI M alone for
   // Ctrl+Delete.
   bool x10MouseReports;
@@ -33,13 +37,16 @@ struct TerminalFamilyRow {
   bool editingFunctionsAreKeys;
 };
 
+constexpr int unknownLevel = -1;
+
 // Every family, in the order their names are tried.
 std::span<const TerminalFamilyRow> terminalFamilies();
 
 // The row of a family.
 const TerminalFamilyRow& familyRow(TerminalFamily family);
 
-// The row whose names match the TERM name.
+// The row whose names match the TERM name; an empty name, as an unset TERM,
+// is the dumb terminal's.
 const TerminalFamilyRow& familyOfTerm(std::string_view termName);
 
 // The family of a TERM name.
