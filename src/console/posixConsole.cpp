@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <optional>
@@ -27,10 +26,6 @@ namespace {
 constexpr int escapeWaitMs = 25;
 constexpr std::size_t readChunkSize = 4096;
 constexpr int waitForever = -1;
-
-// A closed pipe on standard output must not kill the tool, which would leave
-// the terminal raw: the stream just enters its failed state instead.
-const bool brokenPipeIgnored = std::signal(SIGPIPE, SIG_IGN) != SIG_ERR;
 
 ReaderState readerState;
 // The bytes read from the terminal and how far they are decoded.
@@ -173,7 +168,6 @@ RecordSource terminalSource() {
 }  // namespace
 
 int readKey() {
-  static_cast<void>(brokenPipeIgnored);
   static const RecordSource source = terminalSource();
   // A held second code reads no record, so it has no details of its own.
   lastDetails.reset();
