@@ -4,10 +4,14 @@
 // programs of the build tree and on those CI builds against an installed
 // library. Exit status 0 when all holds, 1 otherwise, 2 on wrong usage.
 //
-//   library_pty_check menu PROGRAM      examples/menu.c: Down, Down, Enter
-//                                       selects the third line, "Cheese"
-//   library_pty_check key-pair PROGRAM  tests/libraryKeyPair.c: F1 reads as
-//                                       0, a code at hand, then 59
+//   library_pty_check menu PROGRAM         examples/menu.c: Down, Down, Enter
+//                                          selects the third line, "Cheese"
+//   library_pty_check menu-escape PROGRAM  examples/menu.c: Escape leaves
+//                                          with status 1
+//   library_pty_check keys PROGRAM         examples/keys.c: F1 gives "0 59",
+//                                          Escape ends
+//   library_pty_check key-pair PROGRAM     tests/libraryKeyPair.c: F1 reads
+//                                          as 0, a code at hand, then 59
 
 #include <sys/wait.h>
 
@@ -26,6 +30,7 @@ namespace {
 // What the terminal of the pty sends for the keys: it is a VT220.
 constexpr std::string_view downKey = "\x1b[B";
 constexpr std::string_view enterKey = "\r";
+constexpr std::string_view escapeKey = "\x1b";
 constexpr std::string_view f1Key = "\x1bOP";
 // ESC [ 7 m: the menu's highlighted line in reverse video.
 constexpr std::string_view reverseVideo = "\x1b[7m";
@@ -48,6 +53,8 @@ const Check checks[] = {
       {downKey, std::string(reverseVideo) + " Cheese "},
       {enterKey, "Selected: Cheese\r\n"}},
      0},
+    {"menu-escape", {{downKey, std::string(reverseVideo) + " Bread "}, {escapeKey, ""}}, 1},
+    {"keys", {{f1Key, "0 59\r\n"}, {escapeKey, ""}}, 0},
     {"key-pair", {{f1Key, "0 1 59\r\n"}}, 0},
 };
 
@@ -107,6 +114,6 @@ int main(int argc, char** argv) {
       }
     }
   }
-  std::cerr << "usage: library_pty_check menu|key-pair PROGRAM\n";
+  std::cerr << "usage: library_pty_check menu|menu-escape|keys|key-pair PROGRAM\n";
   return 2;
 }
