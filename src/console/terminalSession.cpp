@@ -221,7 +221,7 @@ bool isCrashSignal(int signalNumber) {
 }
 
 // The session's handler in place of the action the signal has now, which is
-// kept for handOverToProgram and for removeRestoreHandlers.
+// kept for handOverToProgram and for removeSignalHandlers.
 void takeOver(int signalNumber, SignalHandler handler) {
   sigaction(signalNumber, nullptr, &programActions[signalNumber]);
   setHandler(signalNumber, handler);
@@ -256,23 +256,31 @@ void installSignalHandlers() {
   restoreHandlersInstalled = true;
 }
 
+// Whether one of the session's handlers is the action of `signalNumber`.
+bool sessionHandles(int signalNumber) {
+  struct sigaction current {};
+  if (sigaction(signalNumber, nullptr, &current) != 0 || (current.sa_flags & SA_SIGINFO) == 0) {
+    return false;
+  }
+  return current.sa_sigaction == onTerminatingSignal || current.sa_sigaction == onStop ||
+         current.sa_sigaction == onContinue;
+}
+
 // Puts back the action each signal had, where the session's handler is
 // still in place: one the program has set since stays.
 void removeSignalHandlers() {
-  const auto putBack = [](int signalNumber, SignalHandler handler) {
-    struct sigaction current {};
-    if (sigaction(signalNumber, nullptr, &current) == 0 && (current.sa_flags & SA_SIGINFO) != 0 &&
-        current.sa_sigaction == handler) {
+  const auto putBack = [](int signalNumber) {
+    if (sessionHandles(signalNumber)) {
       sigaction(signalNumber, &programActions[signalNumber], nullptr);
     }
   };
   for (const int signalNumber : terminatingSignals) {
-    putBack(signalNumber, onTerminatingSignal);
+    putBack(signalNumber);
   }
   for (const int signalNumber : stopSignals) {
-    putBack(signalNumber, onStop);
+    putBack(signalNumber);
   }
-  putBack(SIGCONT, onContinue);
+  putBack(SIGCONT);
   restoreHandlersInstalled = false;
 }
 

@@ -34,7 +34,7 @@ class TerminalCalls {
 // restoring what is not changed, does nothing.
 class TerminalSession {
  public:
-  explicit TerminalSession(TerminalCalls& calls) : calls(calls) {}
+  explicit TerminalSession(TerminalCalls& calls) noexcept : calls(calls) {}
 
   // Opens the terminal and saves its settings. False when there is no
   // terminal to open.
