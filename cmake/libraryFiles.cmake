@@ -17,15 +17,15 @@ install(EXPORT keycodesTargets NAMESPACE keycodes:: DESTINATION ${keycodesCMakeD
 
 # The same package file serves the installed library and the build tree
 # (keycodes_DIR set to the build directory): it finds the targets beside it.
-configure_file(${PROJECT_SOURCE_DIR}/cmake/keycodesConfig.cmake.in ${PROJECT_BINARY_DIR}/keycodesConfig.cmake @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/cmake/keycodesConfig.cmake ${PROJECT_BINARY_DIR}/keycodesConfig.cmake COPYONLY)
 write_basic_package_version_file(${PROJECT_BINARY_DIR}/keycodesConfigVersion.cmake COMPATIBILITY SameMajorVersion)
 export(EXPORT keycodesTargets NAMESPACE keycodes:: FILE ${PROJECT_BINARY_DIR}/keycodesTargets.cmake)
 install(FILES ${PROJECT_BINARY_DIR}/keycodesConfig.cmake ${PROJECT_BINARY_DIR}/keycodesConfigVersion.cmake
         DESTINATION ${keycodesCMakeDir} COMPONENT development)
 
-# keycodes.pc names the prefix the files are installed under: the one of
-# this configuration in the build tree, the one given at install time
-# (cmake --install --prefix, or /usr in a package) when installed.
+# keycodes.pc names the prefix the files are installed under: it is made
+# with the configured prefix and written again at install time with the
+# prefix given then (cmake --install --prefix, or /usr in a package).
 configure_file(${PROJECT_SOURCE_DIR}/cmake/keycodes.pc.in ${PROJECT_BINARY_DIR}/keycodes.pc @ONLY)
 install(CODE "
   file(READ \"${PROJECT_BINARY_DIR}/keycodes.pc\" keycodesPc)

@@ -187,7 +187,8 @@ if command -v "$mingwCompiler" >/dev/null 2>&1; then
   # the .zip, the C++ runtime named.
   unpacked=$buildDir/zip-unpacked
   rm -rf "$unpacked" && mkdir -p "$unpacked"
-  (cd "$unpacked" && cmake -E tar xf "$zipFile")
+  zipPath=$(cd "$(dirname "$zipFile")" && pwd)/$(basename "$zipFile")
+  (cd "$unpacked" && cmake -E tar xf "$zipPath")
   zipRoot=$unpacked/$(basename "$zipFile" .zip)
   x86_64-w64-mingw32-gcc -Wall -Wextra -Werror "$sourceDir/examples/keys.c" -I"$zipRoot/include" \
     "$zipRoot/lib/libkeycodes.a" -static -lstdc++ -o "$unpacked/keys.exe" ||
