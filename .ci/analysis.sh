@@ -75,7 +75,8 @@ if command -v x86_64-w64-mingw32-g++ >/dev/null && [ -f "$windowsTree/compile_co
     sed -n '/#include <...> search starts here/,/End of search list/p' | sed -n 's/^ \(\/.*\)$/\1/p' |
     grep -v -E '/include(-fixed)?$')
   mingwArgs+=("--extra-arg-before=-isystem/usr/x86_64-w64-mingw32/include")
-  quietTidy -p "$windowsTree" --quiet "${mingwArgs[@]}" src/console/win32Console.cpp src/console/win32CellOutput.cpp ||
+  quietTidy -p "$windowsTree" --quiet "${mingwArgs[@]}" src/console/win32Console.cpp src/console/win32CellOutput.cpp \
+    src/console/win32Handover.cpp ||
     finding "clang-tidy on the Win32 sources"
 else
   step "clang-tidy: the Win32 sources skipped (no MinGW-w64 cross build)"
@@ -100,7 +101,7 @@ step "valgrind memcheck: pty tests and the tool they start"
 logs="$root/valgrind"
 rm -rf "$logs"
 mkdir -p "$logs"
-for tests in keycodes_pty_tests keycodes_terminal_tests keycodes_fault_tests; do
+for tests in keycodes_pty_tests keycodes_terminal_tests keycodes_fault_tests keycodes_library_tests; do
   echo "-- $tests"
   KEYCODES_TEST_TIME_SCALE="$valgrindTimeScale" valgrind --error-exitcode=1 --leak-check=full \
     --errors-for-leak-kinds=definite,indirect --trace-children=yes --log-file="$logs/$tests.%p.log" \

@@ -1,15 +1,25 @@
-# Run by CPack once the files of a package are staged: in the .deb the
-# licence is the package's copyright file, /usr/share/doc/keycodes/copyright,
-# where Debian looks for it. The other packages keep it as LICENSE.
+# Run by CPack once the files of the packages are staged. In each .deb the
+# licence is the package's copyright file, /usr/share/doc/PACKAGE/copyright,
+# and the changelog is /usr/share/doc/PACKAGE/changelog.gz, where Debian
+# looks for them: the tool's package has both installed (the licence as
+# LICENSE, renamed here), the library's packages get them here. The other
+# packages keep the licence as LICENSE and have no documentation of the
+# library's packages.
 if(NOT CPACK_GENERATOR STREQUAL "DEB")
   return()
 endif()
-file(GLOB_RECURSE keycodesStagedFiles LIST_DIRECTORIES false "${CPACK_TEMPORARY_DIRECTORY}/*")
-list(FILTER keycodesStagedFiles INCLUDE REGEX "/share/doc/keycodes/LICENSE$")
-if(NOT keycodesStagedFiles)
-  message(FATAL_ERROR "no share/doc/keycodes/LICENSE staged in ${CPACK_TEMPORARY_DIRECTORY}")
-endif()
-foreach(licence IN LISTS keycodesStagedFiles)
-  get_filename_component(docDir ${licence} DIRECTORY)
-  file(RENAME ${licence} ${docDir}/copyright)
+foreach(component IN LISTS CPACK_COMPONENTS_ALL)
+  string(TOUPPER ${component} componentVariable)
+  set(package ${CPACK_DEBIAN_${componentVariable}_PACKAGE_NAME})
+  set(docDir ${CPACK_TEMPORARY_DIRECTORY}/${component}${CPACK_PACKAGING_INSTALL_PREFIX}/${CPACK_KEYCODES_DOC_DIR}/${package})
+  if(EXISTS ${docDir}/LICENSE)
+    file(RENAME ${docDir}/LICENSE ${docDir}/copyright)
+  else()
+    file(MAKE_DIRECTORY ${docDir})
+    file(COPY_FILE ${CPACK_KEYCODES_LICENSE} ${docDir}/copyright)
+    file(COPY_FILE ${CPACK_KEYCODES_CHANGELOG} ${docDir}/changelog.gz)
+  endif()
+  if(NOT EXISTS ${docDir}/copyright OR NOT EXISTS ${docDir}/changelog.gz)
+    message(FATAL_ERROR "the package ${package} has no copyright or changelog in ${docDir}")
+  endif()
 endforeach()

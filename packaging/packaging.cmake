@@ -1,14 +1,16 @@
-# Installation and packages: the .deb and .tar.gz of the native Linux build,
-# the .zip of the Windows build. The version is the project version.
-
-include(GNUInstallDirs)
+# Installation and packages: the .deb packages and the .tar.gz of the native
+# Linux build, the .zip of the Windows build. The version is the project
+# version. The install components are the tool ("tool"), the shared library
+# ("runtime") and what programs are built with ("development", from
+# cmake/libraryFiles.cmake), one Debian package each: keycodes,
+# libkeycodes1 and libkeycodes-dev. The .tar.gz and the .zip hold them all.
 
 set(KEYCODES_PACKAGE_CONTACT "keycodes developers <keycodes@example.org>"
     CACHE STRING "The maintainer named in the packages, as Name <address>")
 
-install(TARGETS keycodes RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS keycodes RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tool)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/keys.md ${PROJECT_SOURCE_DIR}/LICENSE
-        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+        DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT tool)
 
 # The changelog's newest entry is the version the packages carry.
 set(keycodesChangelog ${PROJECT_SOURCE_DIR}/packaging/changelog)
@@ -19,12 +21,12 @@ if(NOT keycodesChangelogTop MATCHES "^${PROJECT_NAME} \\(${PROJECT_VERSION}\\) "
 endif()
 
 if(NOT WIN32)
-  # The manual page and the changelog installed compressed, as Debian
+  # The manual pages and the changelog installed compressed, as Debian
   # expects them: gzip -9 with no name or time stamp, so a rebuild gives the
   # same bytes.
   find_program(KEYCODES_GZIP gzip REQUIRED)
   set(keycodesCompressedFiles)
-  foreach(pair "docs/keycodes.1|keycodes.1" "packaging/changelog|changelog")
+  foreach(pair "docs/keycodes.1|keycodes.1" "docs/keycodes.3|keycodes.3" "packaging/changelog|changelog")
     string(REPLACE "|" ";" pair "${pair}")
     list(GET pair 0 source)
     list(GET pair 1 name)
@@ -38,8 +40,12 @@ if(NOT WIN32)
     list(APPEND keycodesCompressedFiles ${copy}.gz)
   endforeach()
   add_custom_target(keycodes_compressed_documents ALL DEPENDS ${keycodesCompressedFiles})
-  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/compressed/keycodes.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/compressed/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/compressed/keycodes.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+          COMPONENT tool)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/compressed/keycodes.3.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man3
+          COMPONENT development)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/compressed/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR}
+          COMPONENT tool)
 endif()
 
 set(CPACK_PACKAGE_NAME ${PROJECT_NAME})
@@ -55,6 +61,7 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
 set(CPACK_RESOURCE_FILE_README ${PROJECT_SOURCE_DIR}/README.md)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_CHECKSUM SHA256)
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/packaging/cpackOptions.cmake)
 
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
@@ -66,23 +73,66 @@ if(WIN32)
 else()
   set(CPACK_GENERATOR DEB TGZ)
   set(CPACK_SYSTEM_NAME ${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR})
+  # One .deb for each install component.
+  set(CPACK_DEB_COMPONENT_INSTALL ON)
+  set(CPACK_COMPONENTS_ALL tool runtime development)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-  set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+  set(CPACK_DEBIAN_TOOL_PACKAGE_NAME keycodes)
+  set(CPACK_DEBIAN_TOOL_PACKAGE_SECTION utils)
+  set(CPACK_DEBIAN_TOOL_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\n${CPACK_PACKAGE_DESCRIPTION}")
+  set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME libkeycodes${PROJECT_VERSION_MAJOR})
+  set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
+  string(CONCAT CPACK_DEBIAN_RUNTIME_DESCRIPTION
+      "read keys with the PC console's character codes (shared library)\n"
+      "The keycodes library reads keys raw from the terminal, one code at a\n"
+      "time, as the PC console delivers them: a character's code, or for a key\n"
+      "without a character a lead code (0 or 224) and a second code. It takes\n"
+      "the terminal at the first read and restores it at exit, on signals and\n"
+      "on request.\n"
+      "\n"
+      "This package holds the shared library.")
+  set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libkeycodes-dev)
+  set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
+  string(CONCAT CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION
+      "read keys with the PC console's character codes (development files)\n"
+      "The keycodes library reads keys raw from the terminal, one code at a\n"
+      "time, as the PC console delivers them: a character's code, or for a key\n"
+      "without a character a lead code (0 or 224) and a second code.\n"
+      "\n"
+      "This package holds the header keycodes.h, the static library, the CMake\n"
+      "package, the pkg-config file and the manual page keycodes(3).")
+  set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "libkeycodes${PROJECT_VERSION_MAJOR} (= ${PROJECT_VERSION})")
+  # The shared library's package tells dpkg-shlibdeps which version other
+  # packages need (a shlibs file), and runs ldconfig when installed (by the
+  # ldconfig trigger, put in after CPack has made the package).
+  set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+  set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+  set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/debianLdconfigTrigger.cmake)
   # dpkg-shlibdeps (Debian package dpkg-dev) works the dependencies out from
-  # the executable; without it they are the libraries every C++ program needs.
+  # the executable and the library; without it they are the libraries every
+  # C++ program needs.
   find_program(KEYCODES_DPKG_SHLIBDEPS dpkg-shlibdeps)
-  # The .deb carries the licence as /usr/share/doc/keycodes/copyright.
+  # Each .deb carries the licence and the changelog in its documentation
+  # directory, the licence as copyright.
   set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/debianCopyright.cmake)
+  set(CPACK_KEYCODES_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+  set(CPACK_KEYCODES_CHANGELOG ${CMAKE_CURRENT_BINARY_DIR}/compressed/changelog.gz)
+  set(CPACK_KEYCODES_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc)
+  set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1")
   if(KEYCODES_STATIC)
     # A statically linked tool depends on no shared library.
   elseif(KEYCODES_DPKG_SHLIBDEPS)
-    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+    set(CPACK_DEBIAN_TOOL_PACKAGE_SHLIBDEPS ON)
   elseif(keycodesHardened AND CMAKE_BUILD_TYPE STREQUAL "Release")
     # The C++ runtime is linked into the release tool.
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6")
+    set(CPACK_DEBIAN_TOOL_PACKAGE_DEPENDS "libc6")
   else()
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1")
+    set(CPACK_DEBIAN_TOOL_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1")
+  endif()
+  if(KEYCODES_DPKG_SHLIBDEPS)
+    set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)
+    unset(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS)
   endif()
 endif()
 

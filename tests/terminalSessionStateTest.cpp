@@ -75,6 +75,8 @@ enum class Step : std::uint8_t {
   continueInFront,
   continueBehind,
   end,
+  takeUpAgainInFront,
+  takeUpAgainBehind,
 };
 
 struct StepAndEffect {
@@ -110,6 +112,11 @@ void run(TerminalSession& session, FakeTerminal& terminal, Step step) {
       return;
     case Step::end:
       session.end();
+      return;
+    case Step::takeUpAgainInFront:
+    case Step::takeUpAgainBehind:
+      terminal.inFront = step == Step::takeUpAgainInFront;
+      session.takeUpAgain();
       return;
   }
 }
@@ -160,7 +167,24 @@ INSTANTIATE_TEST_SUITE_P(
                     {{Step::end, "saved pop "},
                      {Step::continueInFront, ""},
                      {Step::stopContinuedInFront, ""},
-                     {Step::enter, ""}}}),
+                     {Step::enter, ""}}},
+        // A program hands the terminal back and reads again: raw mode and the
+        // keyboard mode come back, and the next end undoes them again.
+        SessionCase{"HandedBackAndTakenUpAgain",
+                    {{Step::end, "saved pop "},
+                     {Step::takeUpAgainInFront, "raw push "},
+                     {Step::takeUpAgainInFront, ""},
+                     {Step::stopContinuedInFront, "saved pop raw push "},
+                     {Step::end, "saved pop "}}},
+        // Taken up again from the background: nothing changes until the
+        // process is continued in front.
+        SessionCase{"TakenUpAgainBehind",
+                    {{Step::end, "saved pop "},
+                     {Step::takeUpAgainBehind, ""},
+                     {Step::continueBehind, ""},
+                     {Step::continueInFront, "raw push "},
+                     {Step::end, "saved pop "}}},
+        SessionCase{"TakingUpWhileHeldChangesNothing", {{Step::takeUpAgainInFront, ""}, {Step::end, "saved pop "}}}),
     [](const testing::TestParamInfo<SessionCase>& info) { return std::string(info.param.name); });
 
 TEST(SessionSettings, RawModeLetsSigttouStopTheProcessAndRestoresHoldItBack) {
@@ -174,6 +198,15 @@ TEST(SessionSettings, RawModeLetsSigttouStopTheProcessAndRestoresHoldItBack) {
   // Entering from the main flow lets the kernel stop a background process;
   // raw mode taken up again after a stop is only done in front.
   EXPECT_EQ(terminal.ttouHeld, (std::vector<bool>{false, true, true, true}));
+}
+
+TEST(SessionSettings, NothingIsTakenUpBeforeTheSessionBegins) {
+  FakeTerminal terminal;
+  TerminalSession session(terminal);
+  session.takeUpAgain();
+  EXPECT_FALSE(session.isActive());
+  EXPECT_EQ(terminal.transcript, "");
+  EXPECT_TRUE(terminal.ttouHeld.empty()) << "no settings were tried";
 }
 
 TEST(SessionSettings, RefusedSettingsLeaveTheSessionCookedWithNothingToUndo) {

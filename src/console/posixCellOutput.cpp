@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <clocale>
+#include <csignal>
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -11,6 +12,12 @@
 #include "console/cellOutput.hpp"
 
 namespace {
+
+// A closed pipe on standard output must not kill the tool, which would leave
+// the terminal raw: the stream just enters its failed state instead. The
+// tool's own choice, made here with its output, not by the key reader: a
+// program that links the reader keeps its own.
+const bool brokenPipeIgnored = std::signal(SIGPIPE, SIG_IGN) != SIG_ERR;
 
 // Whether the user's locale (LC_ALL, LC_CTYPE, LANG) has UTF-8 as its
 // character set. Only LC_CTYPE is switched to find out, and it is put back
@@ -36,6 +43,7 @@ bool outputTakesUtf8() {
 }
 
 CellRendering standardOutputRendering() {
+  static_cast<void>(brokenPipeIgnored);
   if (isatty(STDOUT_FILENO) == 0) {
     return CellRendering::rawByte;
   }

@@ -1,7 +1,6 @@
 // The key reader on a POSIX terminal: bytes from /dev/tty, decoded into
 // events, turned into codes by the same reader logic as the Windows console.
 
-#include <csignal>
 #include <cstdlib>
 #include <optional>
 #include <string_view>
@@ -14,10 +13,6 @@
 #include "keys/terminalFamilies.hpp"
 
 namespace {
-
-// A closed pipe on standard output must not kill the tool, which would leave
-// the terminal raw: the stream just enters its failed state instead.
-const bool brokenPipeIgnored = std::signal(SIGPIPE, SIG_IGN) != SIG_ERR;
 
 ReaderState readerState;
 // The terminal's bytes and the events decoded from them.
@@ -49,10 +44,7 @@ const EventSource terminalSource{openSource, {}, {}, readEvent};
 
 }  // namespace
 
-int readKey() {
-  static_cast<void>(brokenPipeIgnored);
-  return nextKeyCode(readerState, terminalSource);
-}
+int readKey() { return nextKeyCode(readerState, terminalSource); }
 
 std::optional<KeyDetails> lastKeyDetails() { return keyDetailsOf(readerState.lastKey); }
 

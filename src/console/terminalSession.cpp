@@ -90,35 +90,90 @@ TerminalSession* signalSession = nullptr;
 constexpr std::size_t signalStackSize = std::size_t{64} * 1024;
 alignas(16) char signalStack[signalStackSize];
 
-void setHandler(int signalNumber, void (*handler)(int)) {
+using SignalHandler = void (*)(int, siginfo_t*, void*);
+
+void setHandler(int signalNumber, SignalHandler handler) {
   struct sigaction action {};
-  action.sa_handler = handler;
+  action.sa_sigaction = handler;
   // No other session handler runs inside this one.
   sigemptyset(&action.sa_mask);
   for (const int held : sessionSignals) {
     sigaddset(&action.sa_mask, held);
   }
   sigaddset(&action.sa_mask, SIGTTOU);
-  // Interrupted reads and settings changes go on after a stop.
-  action.sa_flags = SA_RESTART | SA_ONSTACK;
+  // Interrupted reads and settings changes go on after a stop; the
+  // signal's details are passed on to a handler of the program's.
+  action.sa_flags = SA_RESTART | SA_ONSTACK | SA_SIGINFO;
   sigaction(signalNumber, &action, nullptr);
 }
 
-void onTerminatingSignal(int signalNumber) {
+void setDefaultAction(int signalNumber) {
+  struct sigaction action {};
+  action.sa_handler = SIG_DFL;
+  sigemptyset(&action.sa_mask);
+  sigaction(signalNumber, &action, nullptr);
+}
+
+// The action each signal had before the session's handler took its place.
+// Where that was a handler of the program's own, the session's handler
+// restores the terminal and then calls it.
+struct sigaction programActions[NSIG];
+
+bool programHandles(int signalNumber) {
+  const struct sigaction& action = programActions[signalNumber];
+  if ((action.sa_flags & SA_SIGINFO) != 0) {
+    return action.sa_sigaction != nullptr;
+  }
+  return action.sa_handler != SIG_DFL && action.sa_handler != SIG_IGN;
+}
+
+void callProgramHandler(int signalNumber, siginfo_t* info, void* context) {
+  const struct sigaction& action = programActions[signalNumber];
+  if ((action.sa_flags & SA_SIGINFO) != 0) {
+    action.sa_sigaction(signalNumber, info, context);
+  } else {
+    action.sa_handler(signalNumber);
+  }
+}
+
+// Runs the program's own handler of a signal that ends or stops the process
+// with the terminal given back, as the process may end or stop inside it.
+// Should the handler return, the program goes on, so the terminal is taken
+// up again if the session held it. False when the program had no handler
+// for the signal.
+bool handOverToProgram(int signalNumber, siginfo_t* info, void* context) {
+  if (!programHandles(signalNumber)) {
+    return false;
+  }
+  const int savedErrno = errno;
+  const bool held = signalSession->isActive();
+  signalSession->end();
+  callProgramHandler(signalNumber, info, context);
+  if (held) {
+    signalSession->takeUpAgain();
+  }
+  errno = savedErrno;
+  return true;
+}
+
+void onTerminatingSignal(int signalNumber, siginfo_t* info, void* context) {
+  if (handOverToProgram(signalNumber, info, context)) {
+    return;
+  }
   signalSession->end();
   // Die by the same signal: with the default action back in place, the
   // signal raised here is delivered as soon as this handler returns. A
   // fault would also come back when the instruction runs again.
-  setHandler(signalNumber, SIG_DFL);
+  setDefaultAction(signalNumber);
   static_cast<void>(raise(signalNumber));
 }
 
-void onStop(int signalNumber);
+void onStop(int signalNumber, siginfo_t* info, void* context);
 
 // Stops the process by `signalNumber` with its default action. A SIGCONT
 // handler runs inside, once the process runs again.
 void stopProcess(int signalNumber) {
-  setHandler(signalNumber, SIG_DFL);
+  setDefaultAction(signalNumber);
   sigset_t letThrough;
   sigemptyset(&letThrough);
   sigaddset(&letThrough, signalNumber);
@@ -130,16 +185,24 @@ void stopProcess(int signalNumber) {
   setHandler(signalNumber, onStop);
 }
 
-void onStop(int signalNumber) {
+void onStop(int signalNumber, siginfo_t* info, void* context) {
+  if (handOverToProgram(signalNumber, info, context)) {
+    return;
+  }
   const int savedErrno = errno;
   signalSession->stop(stopProcess, signalNumber);
   errno = savedErrno;
 }
 
-void onContinue(int /*signalNumber*/) {
+// The terminal is taken up first, so that a handler of the program's finds
+// it as it was before the stop.
+void onContinue(int signalNumber, siginfo_t* info, void* context) {
   const int savedErrno = errno;
   signalSession->resume();
   errno = savedErrno;
+  if (programHandles(signalNumber)) {
+    callProgramHandler(signalNumber, info, context);
+  }
 }
 
 // Whether the process was started with `signalNumber` ignored, as under
@@ -157,26 +220,77 @@ bool isCrashSignal(int signalNumber) {
   return signalNumber == SIGSEGV || signalNumber == SIGBUS || signalNumber == SIGFPE || signalNumber == SIGILL;
 }
 
-void installRestoreHandlers(TerminalSession& session) {
-  signalSession = &session;
-  stack_t handlerStack{};
-  handlerStack.ss_sp = signalStack;
-  handlerStack.ss_size = sizeof signalStack;
-  // Should it fail, the handlers run on the process's own stack.
-  static_cast<void>(sigaltstack(&handlerStack, nullptr));
-  // Should registering fail, the other ways out still restore.
-  static_cast<void>(std::atexit(restoreTerminal));
+// The session's handler in place of the action the signal has now, which is
+// kept for handOverToProgram and for removeSignalHandlers.
+void takeOver(int signalNumber, SignalHandler handler) {
+  sigaction(signalNumber, nullptr, &programActions[signalNumber]);
+  setHandler(signalNumber, handler);
+}
+
+// Whether the session restores the terminal on signals, and whether its
+// handlers are in place now.
+bool restoreHandlersWanted = true;
+bool restoreHandlersInstalled = false;
+
+void installSignalHandlers() {
+  stack_t currentStack{};
+  // A stack of the program's own for its handlers stays; should setting
+  // ours fail, the handlers run on the process's own stack.
+  if (sigaltstack(nullptr, &currentStack) == 0 && (currentStack.ss_flags & SS_DISABLE) != 0) {
+    stack_t handlerStack{};
+    handlerStack.ss_sp = signalStack;
+    handlerStack.ss_size = sizeof signalStack;
+    static_cast<void>(sigaltstack(&handlerStack, nullptr));
+  }
   for (const int signalNumber : terminatingSignals) {
     if (isCrashSignal(signalNumber) || !ignoredSinceStart(signalNumber)) {
-      setHandler(signalNumber, onTerminatingSignal);
+      takeOver(signalNumber, onTerminatingSignal);
     }
   }
   for (const int signalNumber : stopSignals) {
     if (!ignoredSinceStart(signalNumber)) {
-      setHandler(signalNumber, onStop);
+      takeOver(signalNumber, onStop);
     }
   }
-  setHandler(SIGCONT, onContinue);
+  takeOver(SIGCONT, onContinue);
+  restoreHandlersInstalled = true;
+}
+
+// Whether one of the session's handlers is the action of `signalNumber`.
+bool sessionHandles(int signalNumber) {
+  struct sigaction current {};
+  if (sigaction(signalNumber, nullptr, &current) != 0 || (current.sa_flags & SA_SIGINFO) == 0) {
+    return false;
+  }
+  return current.sa_sigaction == onTerminatingSignal || current.sa_sigaction == onStop ||
+         current.sa_sigaction == onContinue;
+}
+
+// Puts back the action each signal had, where the session's handler is
+// still in place: one the program has set since stays.
+void removeSignalHandlers() {
+  const auto putBack = [](int signalNumber) {
+    if (sessionHandles(signalNumber)) {
+      sigaction(signalNumber, &programActions[signalNumber], nullptr);
+    }
+  };
+  for (const int signalNumber : terminatingSignals) {
+    putBack(signalNumber);
+  }
+  for (const int signalNumber : stopSignals) {
+    putBack(signalNumber);
+  }
+  putBack(SIGCONT);
+  restoreHandlersInstalled = false;
+}
+
+void installRestoreHandlers(TerminalSession& session) {
+  signalSession = &session;
+  // Should registering fail, the other ways out still restore.
+  static_cast<void>(std::atexit(restoreTerminal));
+  if (restoreHandlersWanted) {
+    installSignalHandlers();
+  }
 }
 
 }  // namespace
@@ -283,10 +397,27 @@ void TerminalSession::end() {
   leaveRawMode();
 }
 
-TerminalSession& processTerminal() {
-  static TerminalSession session(systemCalls);
-  return session;
+void TerminalSession::takeUpAgain() {
+  // Checked first without holding the signals back: a read while active,
+  // as every read of the tool is, costs nothing more.
+  if (active != 0 || terminal < 0) {
+    return;
+  }
+  const HeldSignals held(holdTtou);
+  if (active == 0) {
+    active = 1;
+    resume();
+  }
 }
+
+namespace {
+
+// Made before main, so that a signal handler never meets it half made.
+TerminalSession processSession(systemCalls);
+
+}  // namespace
+
+TerminalSession& processTerminal() { return processSession; }
 
 bool openProcessTerminal() {
   static const bool opened = [] {
@@ -302,3 +433,18 @@ bool openProcessTerminal() {
 }
 
 void restoreTerminal() { processTerminal().end(); }
+
+void takeTerminalUpAgain() { processTerminal().takeUpAgain(); }
+
+void setRestoreHandlers(bool enabled) {
+  restoreHandlersWanted = enabled;
+  // Before the terminal opens, installRestoreHandlers follows the wish.
+  if (signalSession == nullptr) {
+    return;
+  }
+  if (enabled && !restoreHandlersInstalled) {
+    installSignalHandlers();
+  } else if (!enabled && restoreHandlersInstalled) {
+    removeSignalHandlers();
+  }
+}

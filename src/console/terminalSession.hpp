@@ -34,7 +34,7 @@ class TerminalCalls {
 // restoring what is not changed, does nothing.
 class TerminalSession {
  public:
-  explicit TerminalSession(TerminalCalls& calls) : calls(calls) {}
+  explicit TerminalSession(TerminalCalls& calls) noexcept : calls(calls) {}
 
   // Opens the terminal and saves its settings. False when there is no
   // terminal to open.
@@ -43,6 +43,8 @@ class TerminalSession {
   [[nodiscard]] int descriptor() const { return terminal; }
   [[nodiscard]] bool isRaw() const { return rawMode != 0; }
   [[nodiscard]] bool keyboardModeOn() const { return modePushed != 0; }
+  // From begin until end, and again from takeUpAgain.
+  [[nodiscard]] bool isActive() const { return active != 0; }
 
   // Raw input mode, then the keyboard mode if one is chosen. From a
   // background process group the kernel stops the process (SIGTTOU) before
@@ -77,6 +79,12 @@ class TerminalSession {
   // not taken up again. Safe to call more than once. Async-signal-safe.
   void end();
 
+  // After end, for a program that goes on reading: the session is active
+  // again and takes raw mode and the keyboard mode up as after a continue,
+  // at once while in front, or once continued in front. Does nothing while
+  // active or before begin. Async-signal-safe.
+  void takeUpAgain();
+
  private:
   void applyRawSettings();
   void sendKeyboardMode();
@@ -107,4 +115,14 @@ TerminalSession& processTerminal();
 bool openProcessTerminal();
 
 // The final restore of the process's session; does nothing before it opens.
+// Async-signal-safe.
 void restoreTerminal();
+
+// The process's session taken up again after restoreTerminal, before a
+// read; does nothing while it holds the terminal or before it opens.
+void takeTerminalUpAgain();
+
+// Whether the session restores the terminal on signals (the default): off,
+// it installs no signal handlers, or puts back the actions it found if its
+// own are installed already and still in place. A restore at exit stays.
+void setRestoreHandlers(bool enabled);
