@@ -104,17 +104,27 @@ TEST(CharacterCell, RedirectedOutputGetsTheByteItself) {
   EXPECT_EQ(characterCell(-1, CellRendering::rawByte).text, "\xff");
 }
 
-TEST(CharacterCell, CaretNotationCountsItsColumns) {
+// Caret notation counts its columns; the PC glyphs are those of code page
+// 437, 255 a no-break space so that the cell never looks empty of a code.
+TEST(CharacterCell, TelltaleCodesShowTheirTextInItsColumns) {
   struct Example {
+    CellRendering rendering;
     int code;
     std::string text;
+    int columns;
   };
-  const Example examples[] = {{0, "^@"},  {1, "^A"},   {9, "^I"},      {13, "^M"},     {27, "^["},
-                              {31, "^_"}, {127, "^?"}, {128, "\\x80"}, {224, "\\xe0"}, {255, "\\xff"}};
+  constexpr auto caret = CellRendering::caretNotation;
+  constexpr auto glyphs = CellRendering::pcGlyphs;
+  const Example examples[] = {
+      {caret, 0, "^@", 2},        {caret, 1, "^A", 2},        {caret, 9, "^I", 2},        {caret, 13, "^M", 2},
+      {caret, 27, "^[", 2},       {caret, 31, "^_", 2},       {caret, 127, "^?", 2},      {caret, 128, "\\x80", 4},
+      {caret, 224, "\\xe0", 4},   {caret, 255, "\\xff", 4},   {glyphs, 13, "\u266a", 1},  {glyphs, 27, "\u2190", 1},
+      {glyphs, 127, "\u2302", 1}, {glyphs, 224, "\u03b1", 1}, {glyphs, 255, "\u00a0", 1},
+  };
   for (const Example& example : examples) {
-    const CellText cell = characterCell(example.code, CellRendering::caretNotation);
-    EXPECT_EQ(cell.text, example.text) << "code " << example.code;
-    EXPECT_EQ(cell.columns, static_cast<int>(example.text.size())) << "code " << example.code;
+    const CellText cell = characterCell(example.code, example.rendering);
+    EXPECT_EQ(cell.text, example.text) << nameOf(example.rendering) << ", code " << example.code;
+    EXPECT_EQ(cell.columns, example.columns) << nameOf(example.rendering) << ", code " << example.code;
   }
 }
 

@@ -71,10 +71,14 @@ TEST(KeyExplanation, namesTheKeyAndQuotesTheBytesTheTerminalSent) {
       {"\xc3\xa4", R"(ä  "\xc3\xa4")"},
       {"\xe2\x82\xac", R"(€  "\xe2\x82\xac")"},
       {"\x1b\xc3\xa4", R"(Alt+ä  "\e\xc3\xa4")"},
+      // An invisible character is shown by its bytes.
+      {"\xef\xbb\xbf", R"(\xef\xbb\xbf  "\xef\xbb\xbf")"},
       // A byte of another code page is no UTF-8 character.
       {"\xe4", R"(\xe4  "\xe4")"},
       // The kitty keyboard protocol.
       {"\x1b[97;5u", R"(Ctrl+A  "\e[97;5u")"},
+      {"\x1b\x1b[97;5u", R"(Ctrl+Alt+A  "\e\e[97;5u")"},
+      {"\x1b[97:65;2;65u", R"(Shift+A  "\e[97:65;2;65u")"},
       {"\x1b[57414u", R"(Keypad Enter  "\e[57414u")"},
       {"\x1b[57404u", R"(Keypad 5  "\e[57404u")"},
       // A national character by itself, an Alt pair by the US key at its place.
@@ -84,6 +88,7 @@ TEST(KeyExplanation, namesTheKeyAndQuotesTheBytesTheTerminalSent) {
       // xterm's modifyOtherKeys.
       {"\x1b[27;5;9~", R"(Ctrl+Tab  "\e[27;5;9~")"},
       {"\x1b[27;3;97~", R"(Alt+A  "\e[27;3;97~")"},
+      {"\x1b\x1b[27;5;97~", R"(Ctrl+Alt+A  "\e\e[27;5;97~")"},
   };
   for (const ExplainedBytes& explained : cases) {
     EXPECT_EQ(explainBytes(explained.bytes, true), explained.explanation) << showBytes(explained.bytes);

@@ -163,6 +163,7 @@ TEST(PlainBytes, bytesOfNoUtf8CharacterStayAKeyEach) {
   // Another code page's bytes, a character cut off by another byte or by a
   // pause, an overlong form, a surrogate, a lone continuation byte.
   expectDecoded("\xe4x", xterm, {key(0xE4), key('x')});
+  expectDecoded("\xc3\x41", xterm, {key(0xC3), key('A')});
   expectDecoded("\xe2\x82", xterm, {key(0xE2), key(0x82)});
   expectDecoded("\xc0\xaf", xterm, {key(0xC0), key(0xAF)});
   expectDecoded("\xed\xa0\x80", xterm, {key(0xED), key(0xA0), key(0x80)});
@@ -250,6 +251,9 @@ TEST(AltPrefix, addsAltToAWholeSequence) {
                          {"Alt+Ctrl+Home", "\x1b\x1b[1;5H", {0, 151}},
                          {"two Alt+Escape", "\x1b\x1b\x1b\x1b", {0, 1, 0, 1}},
                          {"Alt+Escape, then x", "\x1b\x1bx", {0, 1, 'x'}},
+                         {"Alt before a kitty report", "\x1b\x1b[97;5u", {0, 30}},
+                         {"Alt before a modifyOtherKeys report", "\x1b\x1b[27;5;97~", {0, 30}},
+                         {"ESC [ $ cut off is no key", "\x1b[$", {}},
                      });
   // A report after an ESC: the ESC was the Escape key.
   expectDecoded("\x1b\x1b[I", xterm, {key(keyRecord(27, 1, 0), 1), skipped(3)});
@@ -504,6 +508,7 @@ TEST(KittyKeys, carryTheCharacterOrTheKeyOfEachState) {
                          {"AltGr+q on a German layout", "\x1b[113::113;1;64u", {'@'}},
                          {"a code point past U+10FFFF", "\x1b[1114112;1u", {}},
                          {"text past U+10FFFF", "\x1b[97;;1114112u", {}},
+                         {"Caps Lock leaves a division sign as it is", "\x1b[247;65u", {0xC3, 0xB7}},
                          {"a surrogate", "\x1b[55296u", {}},
                          {"modifyOtherKeys past U+10FFFF", "\x1b[27;5;1114112~", {}},
                      });
