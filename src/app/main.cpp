@@ -92,7 +92,7 @@ int main(int argc, char* argv[]) {
   // opened.
   const CommandLine commandLine =
       parseCommandLine(std::span<const char* const>(argv, static_cast<std::size_t>(argc)).subspan(argc > 0 ? 1 : 0));
-  if (const std::optional<int> status = answerCommandLine(commandLine, std::cout, std::cerr)) {
+  if (const std::optional<int> status = answerCommandLine(commandLine, std::cout, std::cerr, outputTakesUtf8())) {
     return *status;
   }
   const CellRendering rendering = standardOutputRendering();
