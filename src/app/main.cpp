@@ -129,5 +129,6 @@ int main(int argc, char* argv[]) {
   } catch (...) {
     reportException();
   }
+  endKeyInput();
   return 0;
 }

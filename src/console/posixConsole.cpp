@@ -1,7 +1,6 @@
 // The key reader on a POSIX terminal: bytes from /dev/tty, decoded into key
 // records, fed to the same record logic as the Windows console.
 
-#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -45,17 +44,13 @@ enum class ReadOutcome : std::uint8_t { bytes, timedOut, closed };
 // it to have anything, fed to the key stream.
 ReadOutcome readMore(int waitMs) {
   for (;;) {
-    // A read that may block anyway needs no poll before it.
+    // The session reads nothing while the process is behind the shell.
     const int terminal = processTerminal().descriptor();
-    pollfd poller{terminal, POLLIN, 0};
-    const int ready = waitMs == waitForever ? 1 : poll(&poller, 1, waitMs);
-    if (ready < 0 && errno == EINTR) {
-      continue;
-    }
-    if (ready == 0) {
+    const InputWait wait = processTerminal().waitForInput(waitMs);
+    if (wait == InputWait::timedOut) {
       return ReadOutcome::timedOut;
     }
-    if (ready < 0) {
+    if (wait == InputWait::ended) {
       return ReadOutcome::closed;
     }
     char chunk[readChunkSize];
@@ -84,7 +79,7 @@ long long monotonicMs() {
 // usual and the answers themselves are skipped like any other report.
 void chooseKeyboardMode(TerminalSession& terminal, std::string_view termName) {
   ProtocolAnswer answer = ProtocolAnswer::none;
-  if (terminal.send(keyboardProtocolQuery)) {
+  if (terminal.ownsTerminal() && terminal.send(keyboardProtocolQuery)) {
     const long long deadline = monotonicMs() + keyboardQueryWaitMs;
     for (long long left = keyboardQueryWaitMs; answer == ProtocolAnswer::none && left > 0;
          left = deadline - monotonicMs()) {
@@ -200,3 +195,7 @@ bool keyAvailable() {
   // off at the end of what has arrived counts as not there yet.
   return readMore(0) == ReadOutcome::bytes && keyStream.recordReady(givesCode);
 }
+
+bool keyboardMissing() { return readerState.consoleInput == ConsoleInput::failed; }
+
+void endKeyInput() { processTerminal().finish(); }
