@@ -129,4 +129,11 @@ bool waitForPaneText(const TmuxSession& session, const std::string& text, std::c
   return false;
 }
 
-void stopTmux(const TmuxSession& session) { run(tmuxCommand(session, "kill-server 2>/dev/null")); }
+void stopTmux(const TmuxSession& session) {
+  // The server leaves its socket file behind when it is killed: it goes too.
+  const std::string socketPath = commandOutput(tmuxCommand(session, "display-message -p '#{socket_path}' 2>/dev/null"));
+  run(tmuxCommand(session, "kill-server 2>/dev/null"));
+  if (!socketPath.empty()) {
+    std::remove(socketPath.c_str());
+  }
+}
