@@ -100,6 +100,9 @@ TEST(KeyExplanation, fallsBackToBytesWhereTheOutputTakesNoUtf8) {
   // A C1 control is no character to show, even in UTF-8.
   EXPECT_EQ(explainBytes("\xc2\x9b", true), R"(\xc2\x9b  "\xc2\x9b")");
   EXPECT_EQ(explainBytes("a", false), R"(A  "a")");
+  // Nor are the bidirectional controls, which reorder the text after them.
+  EXPECT_EQ(explainBytes("\u202e", true), R"(\xe2\x80\xae  "\xe2\x80\xae")");
+  EXPECT_EQ(explainBytes("\u2067", true), R"(\xe2\x81\xa7  "\xe2\x81\xa7")");
 }
 
 TEST(KeyExplanation, neverHoldsAControlByte) {

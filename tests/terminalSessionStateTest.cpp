@@ -5,7 +5,11 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,7 +20,9 @@ namespace {
 constexpr int terminalDescriptor = 7;
 
 // A terminal that writes down what is done to it: "raw" and "saved" for the
-// settings applied, and the bytes written ("push", "pop").
+// settings applied, the bytes written ("push", "pop"), "flush" for input
+// thrown away and "probe" for a read of nothing. Its clock moves only while
+// the session waits.
 class FakeTerminal final : public TerminalCalls {
  public:
   bool settingsFail = false;
@@ -24,6 +30,21 @@ class FakeTerminal final : public TerminalCalls {
   std::string transcript;
   // For each settings change, whether SIGTTOU was held back at the time.
   std::vector<bool> ttouHeld;
+  long long clock = 0;
+  // When input arrives, in clock time, earliest first; what has arrived
+  // stays until thrown away.
+  std::deque<long long> arrivals;
+  // What a read of nothing gives: 0 (the process may read) or an error.
+  int probeError = 0;
+  // When the process stops being in front, in clock time; never when
+  // negative.
+  long long frontUntil = -1;
+  int lookedAtForeground = 0;
+  // Whether the process or its parent leads the group; not so by default,
+  // so that the waits look at the foreground.
+  bool leadsGroup = false;
+  // Called at a read of nothing, as the kernel's stop and continue would.
+  std::function<void()> whileProbing;
 
   int openTerminal() override { return terminalDescriptor; }
   void closeTerminal(int /*descriptor*/) override {}
@@ -46,7 +67,36 @@ class FakeTerminal final : public TerminalCalls {
     transcript += std::string(bytes, count) + " ";
     return static_cast<ssize_t>(count);
   }
-  bool inForeground(int /*descriptor*/) override { return inFront; }
+  bool inForeground(int /*descriptor*/) override {
+    ++lookedAtForeground;
+    return inFront && (frontUntil < 0 || clock < frontUntil);
+  }
+  int waitForInput(int /*descriptor*/, int waitMs) override {
+    if (!arrivals.empty() && (waitMs < 0 || arrivals.front() <= clock + waitMs)) {
+      clock = std::max(clock, arrivals.front());
+      return 1;
+    }
+    clock += std::max(waitMs, 0);
+    return 0;
+  }
+  int readNothing(int /*descriptor*/) override {
+    transcript += "probe ";
+    if (whileProbing) {
+      whileProbing();
+    }
+    errno = probeError;
+    return probeError == 0 ? 0 : -1;
+  }
+  int discardInput(int /*descriptor*/) override {
+    transcript += "flush ";
+    while (!arrivals.empty() && arrivals.front() <= clock) {
+      arrivals.pop_front();
+    }
+    return 0;
+  }
+  long long monotonicMs() override { return clock; }
+  void pauseMs(int waitMs) override { clock += waitMs; }
+  bool groupLedHere() override { return leadsGroup; }
 };
 
 // What happens while the process is stopped: nothing when the kernel
@@ -220,6 +270,172 @@ TEST(SessionSettings, RefusedSettingsLeaveTheSessionCookedWithNothingToUndo) {
   session.end();
   EXPECT_EQ(terminal.transcript, "");
   EXPECT_EQ(terminal.ttouHeld.size(), 1U) << "only the refused raw mode was tried";
+}
+
+// A session as the tool has it while it waits for keys: raw, the keyboard
+// mode pushed.
+class WaitingSession : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(session.begin());
+    session.enterRawMode();
+    session.useKeyboardMode("push", "pop");
+    ASSERT_EQ(terminal.transcript, "raw push ");
+    terminal.transcript.clear();
+  }
+
+  FakeTerminal terminal;
+  TerminalSession session{terminal};
+};
+
+TEST_F(WaitingSession, TalksToTheTerminalOnlyRawAndInFront) {
+  EXPECT_TRUE(session.ownsTerminal());
+  terminal.inFront = false;
+  EXPECT_FALSE(session.ownsTerminal());
+  // Raw mode refused, as from an orphaned background group (EIO): no query
+  // may go out, in front or not.
+  FakeTerminal refusing;
+  refusing.settingsFail = true;
+  TerminalSession refused(refusing);
+  ASSERT_TRUE(refused.begin());
+  refused.enterRawMode();
+  EXPECT_FALSE(refused.ownsTerminal());
+}
+
+TEST_F(WaitingSession, InFrontItReturnsTheKeysAndTheTimeOut) {
+  terminal.lookedAtForeground = 0;
+  terminal.arrivals = {250};
+  EXPECT_EQ(session.waitForInput(-1), InputWait::ready);
+  EXPECT_EQ(terminal.clock, 250);
+  // A finite wait ends on time, over several looks at the foreground.
+  terminal.arrivals.clear();
+  EXPECT_EQ(session.waitForInput(1000), InputWait::timedOut);
+  EXPECT_EQ(terminal.clock, 1250);
+  EXPECT_EQ(session.waitForInput(0), InputWait::timedOut);
+  EXPECT_EQ(terminal.clock, 1250);
+  EXPECT_EQ(terminal.transcript, "") << "nothing changed in front";
+  // A look after each foregroundCheckMs of waiting that brought no key:
+  // two before the key at 250 ms, nine in the wait of 1000 ms, which its
+  // tenth ends; none for the key itself.
+  EXPECT_EQ(terminal.lookedAtForeground, 2 + 9);
+}
+
+TEST(SessionWaits, LedByTheProcessOrItsParentAWaitWithoutLimitIsLeftToTheRead) {
+  // The job ends only with the process or its parent, which a signal
+  // tells: no look at the foreground costs a key anything.
+  FakeTerminal terminal;
+  terminal.leadsGroup = true;
+  TerminalSession session(terminal);
+  ASSERT_TRUE(session.begin());
+  session.enterRawMode();
+  EXPECT_EQ(session.waitForInput(-1), InputWait::ready);
+  EXPECT_EQ(terminal.lookedAtForeground, 0);
+  EXPECT_EQ(terminal.clock, 0);
+  // Once the parent has ended, the process belongs to nobody's job: the
+  // waits look again.
+  terminal.arrivals = {3 * foregroundCheckMs};
+  session.standAside();
+  EXPECT_EQ(session.waitForInput(-1), InputWait::ready);
+  EXPECT_EQ(terminal.clock, 3 * foregroundCheckMs);
+  EXPECT_GE(terminal.lookedAtForeground, 1);
+}
+
+TEST_F(WaitingSession, BehindItRestoresAndEndsWhereItMayNeverRead) {
+  // The shell took the terminal back (the job that started the tool ended):
+  // keys typed later are the shell's.
+  terminal.inFront = false;
+  terminal.arrivals = {500};
+  terminal.probeError = EIO;
+  EXPECT_EQ(session.waitForInput(-1), InputWait::ended);
+  EXPECT_EQ(terminal.transcript, "saved pop probe ");
+  EXPECT_EQ(terminal.clock, foregroundCheckMs) << "found at the first look";
+  EXPECT_EQ(terminal.arrivals.size(), 1U);
+  EXPECT_FALSE(session.isRaw());
+  EXPECT_FALSE(session.keyboardModeOn());
+}
+
+TEST_F(WaitingSession, LosingTheFrontWhileWaitingIsFoundWithinALook) {
+  // The shell takes the terminal back while the tool waits, and the keys
+  // then typed are its own: the tool reads none of them.
+  terminal.frontUntil = 250;
+  terminal.arrivals = {400};
+  terminal.probeError = EIO;
+  EXPECT_EQ(session.waitForInput(-1), InputWait::ended);
+  EXPECT_EQ(terminal.transcript, "saved pop probe ");
+  EXPECT_LE(terminal.clock, 250 + foregroundCheckMs);
+  EXPECT_EQ(terminal.arrivals.size(), 1U);
+}
+
+TEST_F(WaitingSession, BehindItStopsAndTakesRawModeUpAgainInFront) {
+  // The read of nothing stops the process (SIGTTIN); fg continues it in
+  // front, where the continue's handler takes raw mode up again.
+  terminal.inFront = false;
+  terminal.arrivals = {foregroundCheckMs + 50};
+  terminal.whileProbing = [this] {
+    terminal.inFront = true;
+    session.resume();
+  };
+  EXPECT_EQ(session.waitForInput(-1), InputWait::ready);
+  EXPECT_EQ(terminal.transcript, "saved pop probe raw push ");
+  EXPECT_TRUE(session.isRaw());
+  EXPECT_TRUE(session.keyboardModeOn());
+}
+
+TEST_F(WaitingSession, AHungUpTerminalIsLeftToTheReadToTell) {
+  // Nobody is in front and a read is not refused: the read shows the end.
+  terminal.inFront = false;
+  terminal.probeError = 0;
+  EXPECT_EQ(session.waitForInput(-1), InputWait::ready);
+  EXPECT_EQ(terminal.transcript, "saved pop probe ");
+}
+
+TEST_F(WaitingSession, WhenTheParentEndsItRestoresAtOnceAndLooksAgainLater) {
+  session.standAside();
+  EXPECT_EQ(terminal.transcript, "saved pop ");
+  // Still in front after the pause: raw mode and the keyboard mode again.
+  terminal.arrivals = {foregroundCheckMs * 2};
+  EXPECT_EQ(session.waitForInput(foregroundCheckMs / 2), InputWait::timedOut);
+  EXPECT_EQ(terminal.transcript, "saved pop ") << "raw mode was taken up during the pause";
+  EXPECT_EQ(session.waitForInput(-1), InputWait::ready);
+  EXPECT_EQ(terminal.transcript, "saved pop raw push ");
+  // Behind after the pause: the shell has the terminal, the tool ends.
+  terminal.transcript.clear();
+  session.standAside();
+  terminal.inFront = false;
+  terminal.probeError = EIO;
+  EXPECT_EQ(session.waitForInput(-1), InputWait::ended);
+  EXPECT_EQ(terminal.transcript, "saved pop probe ");
+  EXPECT_GE(terminal.clock, foregroundCheckMs * 3);
+}
+
+TEST_F(WaitingSession, TheNormalEndThrowsAwayWhatArrivesInTheSameBurst) {
+  // The rest of a paste arrives in pieces, 10 ms apart, then the line is
+  // quiet; a key typed a second later is the shell's.
+  terminal.arrivals = {0, 10, 20, 30, 1000 + inputQuietMs};
+  session.finish();
+  EXPECT_EQ(terminal.transcript, "pop flush flush flush flush saved flush ");
+  EXPECT_EQ(terminal.arrivals.size(), 1U);
+  EXPECT_FALSE(session.isRaw());
+  EXPECT_FALSE(session.keyboardModeOn());
+}
+
+TEST_F(WaitingSession, InputThatNeverPausesHoldsTheEndNoLongerThanTheLimit) {
+  for (long long at = 0; at < 10 * inputDiscardLimitMs; at += 5) {
+    terminal.arrivals.push_back(at);
+  }
+  session.finish();
+  EXPECT_GE(terminal.clock, inputDiscardLimitMs);
+  EXPECT_LT(terminal.clock, inputDiscardLimitMs + inputQuietMs);
+  EXPECT_TRUE(terminal.transcript.ends_with("saved flush ")) << terminal.transcript;
+}
+
+TEST_F(WaitingSession, BehindTheNormalEndThrowsNothingAway) {
+  // What arrives belongs to the shell in front.
+  terminal.inFront = false;
+  terminal.arrivals = {0};
+  session.finish();
+  EXPECT_EQ(terminal.transcript, "saved pop ");
+  EXPECT_EQ(terminal.arrivals.size(), 1U);
 }
 
 }  // namespace

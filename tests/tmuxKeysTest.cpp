@@ -2,8 +2,10 @@
 // user sees for the same keys.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -25,6 +27,18 @@ struct KeyPress {
   std::string tmuxName;
   std::vector<int> codes;
 };
+
+// Waits until the process `pid` has ended and been reaped.
+bool waitForProcessEnd(pid_t pid, milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (kill(pid, 0) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      return false;
+    }
+    std::this_thread::sleep_for(milliseconds(2));
+  }
+  return true;
+}
 
 std::string scratchFile(const std::string& name) {
   return testing::TempDir() + "keycodes-" + std::to_string(getpid()) + "-" + name;
@@ -123,6 +137,9 @@ TEST_F(TmuxKeys, StopAndContinueUnderAShellWithJobControl) {
   pressKey(session, "Space");
   EXPECT_TRUE(waitForFileEnding(output, closingPrompt, milliseconds(5000)));
   pressKey(session, "q");
+  // What is typed in the same burst as the final key is the tool's to
+  // throw away; the shell's keys come once the tool has ended.
+  EXPECT_TRUE(waitForProcessEnd(std::stoi(pid), milliseconds(5000)));
   typeText(session, "stty -g > " + after);
   pressKey(session, "Enter");
   EXPECT_TRUE(waitForFileEnding(after, "\n", milliseconds(5000)));

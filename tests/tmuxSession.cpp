@@ -129,11 +129,11 @@ bool waitForPaneText(const TmuxSession& session, const std::string& text, std::c
   return false;
 }
 
-// tmux leaves its socket file behind when its server ends: it goes too.
 void stopTmux(const TmuxSession& session) {
+  // The server leaves its socket file behind when it is killed: it goes too.
+  const std::string socketPath = commandOutput(tmuxCommand(session, "display-message -p '#{socket_path}' 2>/dev/null"));
   run(tmuxCommand(session, "kill-server 2>/dev/null"));
-  const char* directory = std::getenv("TMUX_TMPDIR");
-  const std::string socketPath = std::string(directory != nullptr ? directory : "/tmp") + "/tmux-" +
-                                 std::to_string(getuid()) + "/" + session.socket;
-  static_cast<void>(std::remove(socketPath.c_str()));
+  if (!socketPath.empty()) {
+    std::remove(socketPath.c_str());
+  }
 }

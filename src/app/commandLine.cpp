@@ -5,6 +5,8 @@
 #include <string_view>
 
 #include "app/version.hpp"
+#include "keys/shownText.hpp"
+#include "keys/utf8.hpp"
 
 namespace {
 
@@ -30,23 +32,66 @@ constexpr OptionSpelling optionTable[] = {
 
 constexpr std::string_view programName = "keycodes";
 
-// An argument as the error names it: control bytes as \xNN, so that an
-// argument holding ESC or CR cannot act on the terminal the error goes to.
-std::string shownArgument(std::string_view argument) {
-  constexpr char hexDigits[] = "0123456789abcdef";
-  constexpr unsigned char deleteByte = 0x7F;
-  std::string shown;
-  for (const char character : argument) {
-    const auto byte = static_cast<unsigned char>(character);
-    if (byte < ' ' || byte == deleteByte) {
-      shown += "\\x";
-      shown += hexDigits[byte >> 4];
-      shown += hexDigits[byte & 0x0F];
-    } else {
-      shown += character;
-    }
+// The option table's row of a short option letter or a long option name.
+const OptionSpelling* spellingOf(std::string_view given) {
+  const auto* row = std::ranges::find_if(
+      optionTable, [given](const OptionSpelling& each) { return given == each.shortName || given == each.longName; });
+  return row != std::end(optionTable) ? row : nullptr;
+}
+
+// The first problem is the one reported.
+void noteError(CommandLine& commandLine, UsageError error, std::string_view argument) {
+  if (commandLine.error == UsageError::none) {
+    commandLine.error = error;
+    commandLine.errorArgument = argument;
   }
-  return shown;
+}
+
+// "--name" or "--name=value".
+void readLongOption(CommandLine& commandLine, std::string_view argument) {
+  const std::size_t equals = argument.find('=');
+  const std::string_view name = argument.substr(0, equals);
+  const OptionSpelling* spelling = spellingOf(name);
+  if (spelling == nullptr) {
+    noteError(commandLine, UsageError::unknownOption, argument);
+  } else if (equals != std::string_view::npos) {
+    noteError(commandLine, UsageError::valueNotTaken, name);
+  } else {
+    commandLine.options.push_back(spelling->option);
+  }
+}
+
+// "-e" or a group such as "-eh"; an unknown letter is named on its own, with
+// the rest of its UTF-8 character.
+void readShortOptions(CommandLine& commandLine, std::string_view argument) {
+  for (std::size_t at = 1; at < argument.size(); ++at) {
+    const char option[] = {'-', argument[at]};
+    if (const OptionSpelling* spelling = spellingOf(std::string_view(option, sizeof option))) {
+      commandLine.options.push_back(spelling->option);
+      continue;
+    }
+    const std::size_t length = std::max<std::size_t>(1, utf8CharacterLength(static_cast<unsigned char>(argument[at])));
+    std::string named = "-";
+    named.append(argument.substr(at, length));
+    noteError(commandLine, UsageError::unknownOption, named);
+    return;
+  }
+}
+
+// The text of a usage error, before the usage line.
+std::string errorText(const CommandLine& commandLine, bool utf8Output) {
+  const std::string shown = shownText(commandLine.errorArgument, utf8Output);
+  switch (commandLine.error) {
+    case UsageError::unknownOption:
+      return "unknown option '" + shown + "'";
+    case UsageError::unexpectedArgument:
+      return "unexpected argument '" + shown + "'";
+    case UsageError::valueNotTaken:
+      return "option '" + shown + "' takes no value";
+    case UsageError::none:
+      break;
+  }
+  return {};
 }
 
 // Status 0 when everything written to `output` went out.
@@ -63,15 +108,18 @@ bool hasOption(const CommandLine& commandLine, Option option) {
 
 CommandLine parseCommandLine(std::span<const char* const> arguments) {
   CommandLine commandLine;
+  bool optionsEnded = false;
   for (const char* argument : arguments) {
     const std::string_view given = argument != nullptr ? argument : "";
-    const auto* spelling = std::ranges::find_if(
-        optionTable, [given](const OptionSpelling& row) { return given == row.shortName || given == row.longName; });
-    if (spelling != std::end(optionTable)) {
-      commandLine.options.push_back(spelling->option);
-    } else if (!commandLine.unknown) {
-      commandLine.unknown = true;
-      commandLine.unknownArgument = given;
+    if (!optionsEnded && given == "--") {
+      optionsEnded = true;
+    } else if (optionsEnded || given.size() < 2 || given[0] != '-') {
+      // "-" alone, like anything after "--", is an argument, not an option.
+      noteError(commandLine, UsageError::unexpectedArgument, given);
+    } else if (given[1] == '-') {
+      readLongOption(commandLine, given);
+    } else {
+      readShortOptions(commandLine, given);
     }
   }
   return commandLine;
@@ -104,10 +152,12 @@ std::string helpText() {
   return text;
 }
 
-std::optional<int> answerCommandLine(const CommandLine& commandLine, std::ostream& output, std::ostream& errors) {
-  if (commandLine.unknown) {
-    errors << programName << ": unknown option '" << shownArgument(commandLine.unknownArgument) << "'\n"
-           << usageLine() << '\n';
+std::optional<int> answerCommandLine(const CommandLine& commandLine, std::ostream& output, std::ostream& errors,
+                                     bool utf8Output) {
+  if (commandLine.error != UsageError::none) {
+    errors << programName << ": " << errorText(commandLine, utf8Output) << '\n'
+           << usageLine() << '\n'
+           << "Try '" << programName << " --help'.\n";
     errors.flush();
     return usageErrorStatus;
   }

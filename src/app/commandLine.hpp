@@ -13,22 +13,32 @@
 // One value per row of the option table in commandLine.cpp.
 enum class Option : std::uint8_t { explain, help, version };
 
+// What is wrong with a command line, if anything.
+enum class UsageError : std::uint8_t {
+  none,
+  unknownOption,       // "-x", "--explainn", or a letter of a group ("-ex")
+  unexpectedArgument,  // the tool takes no arguments but its options
+  valueNotTaken,       // "--explain=1"
+};
+
 struct CommandLine {
-  // The options given, in the order given.
+  // The options given, in the order given; grouped short options ("-eh")
+  // one by one.
   std::vector<Option> options;
-  // The first argument that is not an option of the tool, as given; empty
-  // when every argument is one.
-  std::string unknownArgument;
-  bool unknown = false;
+  // The first thing wrong, and what it concerns as given: the unknown
+  // option, the argument, or the option that was given a value.
+  UsageError error = UsageError::none;
+  std::string errorArgument;
 };
 
 // Whether `option` was given.
 bool hasOption(const CommandLine& commandLine, Option option);
 
-// Reads the arguments that follow the program name.
+// Reads the arguments that follow the program name: long options, short
+// options alone or grouped, and "--", which ends the options.
 CommandLine parseCommandLine(std::span<const char* const> arguments);
 
-// "Usage: keycodes [OPTION]", the line that an unknown option is answered with.
+// "Usage: keycodes [OPTION]", the line that a usage error is answered with.
 std::string usageLine();
 
 // The usage line, what the tool does, and one line per option.
@@ -36,8 +46,10 @@ std::string helpText();
 
 // Answers a command line that asks for something other than the table: the
 // help or the version on `output` (status 0, or 1 when it could not be
-// written), or for an unknown argument the error and the usage line on
-// `errors` (status 2; control bytes in the argument shown as \xNN). An unknown argument
-// wins over every option, and help over version. No value when the table
-// is to run.
-std::optional<int> answerCommandLine(const CommandLine& commandLine, std::ostream& output, std::ostream& errors);
+// written), or for a usage error the error, the usage line and a pointer to
+// --help on `errors` (status 2). The argument the error names is shown by
+// the rule of shownText, so it cannot act on the terminal; `utf8Output`
+// says whether the output takes UTF-8. A usage error wins over every
+// option, and help over version. No value when the table is to run.
+std::optional<int> answerCommandLine(const CommandLine& commandLine, std::ostream& output, std::ostream& errors,
+                                     bool utf8Output);

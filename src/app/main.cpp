@@ -1,5 +1,7 @@
 // keycodes: shows the character code the console delivers for each key.
 
+#include <cerrno>
+#include <cstring>
 #include <iostream>
 #include <optional>
 #include <span>
@@ -9,6 +11,7 @@
 #include "app/commandLine.hpp"
 #include "console/cellOutput.hpp"
 #include "console/readKey.hpp"
+#include "console/standardOutput.hpp"
 #include "table/cellWriters.hpp"
 #include "table/characterCell.hpp"
 
@@ -34,11 +37,28 @@ void endRow() {
   }
 }
 
-// The one text on standard error. Standard error is tied to standard
-// output, so the rows written so far come out first.
+// The status of a run that failed: standard output could not be written,
+// or there was no keyboard to read.
+constexpr int failureStatus = 1;
+
+// The text on standard error when handling a key raised an exception.
+// Standard error is tied to standard output, so the rows written so far
+// come out first.
 void reportException() {
   std::cerr << "Exception occurs";
   endLine(std::cerr);
+}
+
+// The first failed write ends the run: the keyboard goes back as it was
+// found, and the reason is told, except for a pipe whose reader has gone
+// (keycodes | head), which is no news to anyone.
+int endOnWriteError() {
+  endKeyInput();
+  const int error = standardOutputError() != 0 ? standardOutputError() : EIO;
+  if (error != EPIPE) {
+    std::cerr << "keycodes: write error: " << std::strerror(error) << '\n' << std::flush;
+  }
+  return failureStatus;
 }
 
 void writeHeader() {
@@ -88,12 +108,13 @@ int main(int argc, char* argv[]) {
   // written when the run flushes them. Standard error stays tied to it, so
   // the rows come out before any error text.
   std::ios::sync_with_stdio(false);
+  takeOverStandardOutput();
   // Options answer and exit before anything is written or the terminal is
   // opened.
   const CommandLine commandLine =
       parseCommandLine(std::span<const char* const>(argv, static_cast<std::size_t>(argc)).subspan(argc > 0 ? 1 : 0));
-  if (const std::optional<int> status = answerCommandLine(commandLine, std::cout, std::cerr)) {
-    return *status;
+  if (const std::optional<int> status = answerCommandLine(commandLine, std::cout, std::cerr, outputTakesUtf8())) {
+    return std::cout ? *status : endOnWriteError();
   }
   const CellRendering rendering = standardOutputRendering();
   const bool explain = hasOption(commandLine, Option::explain);
@@ -106,12 +127,18 @@ int main(int argc, char* argv[]) {
   std::cout << "Geben Sie Zeichen ein, zu denen Sie den Code suchen (Leertaste fuer Ende)!\n";
   endLine(std::cout);
   writeHeader();
+  if (!std::cout) {
+    return endOnWriteError();
+  }
   try {
     for (;;) {
       const int code = readKey();
       // The low 8 bits, so 128..255 give the bytes 0x80..0xFF and -1 gives 0xFF.
       character = characterCell(code & 0xFF, rendering);
       writeRow(character, code, explain);
+      if (!std::cout) {
+        return endOnWriteError();
+      }
       // A console that cannot be read gives -1 every time; its row is shown
       // once and the table ends there instead of filling the screen.
       if (code == endKey || code == noKey) {
@@ -121,7 +148,14 @@ int main(int argc, char* argv[]) {
   } catch (...) {
     reportException();
   }
+  const bool noKeyboard = keyboardMissing();
+  if (noKeyboard) {
+    std::cerr << "keycodes: no terminal to read keys from\n" << std::flush;
+  }
   std::cout << "Press any key to finish." << std::flush;
+  if (!std::cout) {
+    return endOnWriteError();
+  }
   // The closing read is a key read too: an exception there is reported the
   // same way and the tool still exits with 0.
   try {
@@ -129,5 +163,6 @@ int main(int argc, char* argv[]) {
   } catch (...) {
     reportException();
   }
-  return 0;
+  endKeyInput();
+  return noKeyboard ? failureStatus : 0;
 }

@@ -45,7 +45,7 @@ void negotiateKeyboardMode(TerminalSession& session, TerminalInput& input, const
   QueryAnswers answers;
   ByteStream& events = input.events();
   const std::string_view query = keyboardQueryFor(family);
-  if (!query.empty() && session.send(query)) {
+  if (!query.empty() && session.ownsTerminal() && session.send(query)) {
     events.awaitAnswers(true);
     answers = awaitAnswers(input);
     // A terminal that has not begun to answer by now never will; one that

@@ -24,7 +24,7 @@ bool openSource() {
   }
   const char* termName = std::getenv("TERM");
   const TerminalFamilyRow& family = familyOfTerm(termName != nullptr ? termName : "");
-  terminalInput = TerminalInput(processTerminal().descriptor(), family.family);
+  terminalInput = TerminalInput(processTerminal(), family.family);
   negotiateKeyboardMode(processTerminal(), terminalInput, family);
   return true;
 }
@@ -63,3 +63,7 @@ bool keyAvailable() {
   // off at the end of what has arrived counts as not there yet.
   return terminalInput.readMore(0) == ReadOutcome::bytes && events.codeReady();
 }
+
+bool keyboardMissing() { return readerState.consoleInput == ConsoleInput::failed; }
+
+void endKeyInput() { processTerminal().finish(); }

@@ -12,6 +12,16 @@
 // calls: a lead code (0 or 224), then the key's code.
 int readKey();
 
+// Whether the first readKey found no keyboard to open: no controlling
+// terminal, or on Windows no console. Every readKey then returns -1.
+bool keyboardMissing();
+
+// The normal end of the run: the keyboard goes back as it was found, and
+// what was sent to the tool and not read is thrown away (on a terminal: the
+// rest of a paste, what arrives in the same burst), so that it never
+// reaches the shell. Nothing is read after it.
+void endKeyInput();
+
 // Whether the next readKey has a code at hand, so that it returns without
 // waiting for the user: a held code, or a key already delivered by the
 // console and not yet read (on a terminal: the bytes of a whole key that

@@ -1,6 +1,5 @@
 #include "console/terminalInput.hpp"
 
-#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,21 +12,17 @@ constexpr std::size_t readChunkSize = 4096;
 
 ReadOutcome TerminalInput::readMore(int waitMs) {
   for (;;) {
-    // A read that may block anyway needs no poll before it.
-    pollfd poller{descriptor, POLLIN, 0};
-    const int ready = waitMs == waitForever ? 1 : poll(&poller, 1, waitMs);
-    if (ready < 0 && errno == EINTR) {
-      continue;
-    }
-    if (ready == 0) {
+    // The session reads nothing while the process is behind the shell.
+    const InputWait wait = session->waitForInput(waitMs);
+    if (wait == InputWait::timedOut) {
       return ReadOutcome::timedOut;
     }
-    if (ready < 0) {
+    if (wait == InputWait::ended) {
       stream.endInput();
       return ReadOutcome::closed;
     }
     char chunk[readChunkSize];
-    const ssize_t count = read(descriptor, chunk, sizeof chunk);
+    const ssize_t count = read(session->descriptor(), chunk, sizeof chunk);
     if (count < 0 && (errno == EINTR || errno == EAGAIN)) {
       continue;
     }

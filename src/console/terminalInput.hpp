@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "console/terminalSession.hpp"
 #include "keys/byteStream.hpp"
 
 // The bytes of the terminal, read and fed to the byte stream that decodes
@@ -16,7 +17,7 @@ constexpr int waitForever = -1;
 class TerminalInput {
  public:
   TerminalInput() = default;
-  TerminalInput(int descriptor, TerminalFamily family) : descriptor(descriptor), stream(family) {}
+  TerminalInput(TerminalSession& session, TerminalFamily family) : session(&session), stream(family) {}
 
   [[nodiscard]] ByteStream& events() { return stream; }
 
@@ -31,7 +32,7 @@ class TerminalInput {
   StreamItem nextEvent();
 
  private:
-  int descriptor = -1;
+  TerminalSession* session = nullptr;
   ByteStream stream;
 };
 

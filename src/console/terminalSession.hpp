@@ -5,6 +5,8 @@
 
 #include <csignal>
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string_view>
 
 // The controlling terminal, held in raw input mode from the first key read
@@ -26,7 +28,40 @@ class TerminalCalls {
   virtual ssize_t writeBytes(int descriptor, const char* bytes, std::size_t count) = 0;
   // True while the process group is the terminal's foreground group.
   virtual bool inForeground(int descriptor) = 0;
+  // Waits up to `waitMs` (no limit when negative) for input to read: 1 when
+  // there is some (or the terminal hung up), 0 when the time ran out, -1 on
+  // an error such as EINTR.
+  virtual int waitForInput(int descriptor, int waitMs) = 0;
+  // A read of no bytes: only the kernel's job-control check, which stops a
+  // background process (SIGTTIN) or fails (EIO) where nobody could bring
+  // it to the front. 0 when the process may read.
+  virtual int readNothing(int descriptor) = 0;
+  // Throws away the input received and not yet read (TCIFLUSH).
+  virtual int discardInput(int descriptor) = 0;
+  // A clock that only goes forward, in milliseconds.
+  virtual long long monotonicMs() = 0;
+  // Sleeps for `waitMs` milliseconds, or until a signal comes.
+  virtual void pauseMs(int waitMs) = 0;
+  // Whether the process or its parent leads the process's group. The job
+  // then ends only with one of them, and a shell takes the terminal back
+  // only after that or after a stop, which signals tell the process.
+  virtual bool groupLedHere() = 0;
 };
+
+// How long a wait for keys goes without a look at whether the process is
+// still in front of the terminal: a shell that takes the terminal back
+// sends no signal, so the tool finds out by looking.
+constexpr int foregroundCheckMs = 100;
+// At the normal end, input that arrives until it has paused this long is
+// the rest of what was sent to the tool (a paste, the release of the last
+// key), and is thrown away rather than left to the shell.
+constexpr int inputQuietMs = 100;
+// No more than this is spent throwing input away, so that input that never
+// pauses cannot hold the tool.
+constexpr int inputDiscardLimitMs = 1000;
+
+// What a wait for keys found.
+enum class InputWait : std::uint8_t { ready, timedOut, ended };
 
 // The one owner of the terminal: its descriptor, the settings it had, whether
 // raw mode is on, the keyboard reporting mode chosen and whether it is on.
@@ -45,6 +80,11 @@ class TerminalSession {
   [[nodiscard]] bool keyboardModeOn() const { return modePushed != 0; }
   // From begin until end, and again from takeUpAgain.
   [[nodiscard]] bool isActive() const { return active != 0; }
+
+  // Whether the tool may write queries and modes to the terminal: only with
+  // raw mode on and the process in front, so that an answer never lands in
+  // the input of a shell that has the terminal.
+  bool ownsTerminal();
 
   // Raw input mode, then the keyboard mode if one is chosen. From a
   // background process group the kernel stops the process (SIGTTOU) before
@@ -75,6 +115,33 @@ class TerminalSession {
   // in front and continued again. Async-signal-safe.
   void resume();
 
+  // The parent process has ended. When it ran the tool in the background of
+  // a job (sh -c 'keycodes & sleep 2'), the job is over and a shell takes
+  // the terminal back at once, keeping the settings it finds then as its
+  // own. So the terminal goes back as it was now, and raw mode is not taken
+  // up again before foregroundCheckMs have passed and the process is still
+  // in front. Async-signal-safe.
+  void standAside();
+
+  // Waits up to `waitMs` (no limit when negative) for keys to read, looking
+  // every foregroundCheckMs whether the process is still in front; with no
+  // limit and the group led here (see groupLedHere), it returns at once for
+  // a read that may block, as signals tell every way out of the front. Found
+  // behind, the session puts the terminal back as it was and lets the
+  // kernel decide with a read of nothing: the process stops until it is
+  // brought to the front (raw mode is then taken up again), or the wait
+  // ends when nobody can bring it there. Ready means there is input to
+  // read; a read from behind is refused by the kernel all the same (a
+  // stop, or EIO), so the tool never takes the shell's keys.
+  InputWait waitForInput(int waitMs);
+
+  // The normal end of the run: the keyboard mode off, then what the
+  // terminal still sends in the same burst thrown away (until input pauses
+  // for inputQuietMs, for at most inputDiscardLimitMs), the settings back
+  // and the input queue emptied, so that nothing the tool was sent reaches
+  // the shell. Throws nothing away unless raw and in front. Then as end().
+  void finish();
+
   // The final restore: settings, then the keyboard mode off. Raw mode is
   // not taken up again. Safe to call more than once. Async-signal-safe.
   void end();
@@ -89,6 +156,14 @@ class TerminalSession {
   void applyRawSettings();
   void sendKeyboardMode();
   void leaveRawMode();
+  // Where the process stands towards the terminal.
+  enum class Standing : std::uint8_t { inFront, mayRead, cannotRead };
+  Standing stayInFront();
+  // One step of a wait for keys, of at most `stepMs`, with a look at the
+  // foreground first when `look`: what the wait found, or nothing when the
+  // step passed without input.
+  std::optional<InputWait> waitStep(int stepMs, bool look);
+  void discardArrivingInput();
 
   TerminalCalls& calls;
   int terminal = -1;
@@ -100,6 +175,12 @@ class TerminalSession {
   volatile std::sig_atomic_t active = 0;
   volatile std::sig_atomic_t rawMode = 0;
   volatile std::sig_atomic_t modePushed = 0;
+  volatile std::sig_atomic_t parentGone = 0;
+  // Whether a wait for keys looks at the foreground every
+  // foregroundCheckMs, as no signal tells when the job ends.
+  volatile std::sig_atomic_t watchForeground = 1;
+  // Until when the session stands aside after the parent ended.
+  long long asideUntil = 0;
   std::string_view enableMode;
   std::string_view disableMode;
 };

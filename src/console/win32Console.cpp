@@ -145,3 +145,9 @@ std::optional<KeyDetails> lastKeyDetails() { return keyDetailsOf(readerState.las
 bool keyAvailable() {
   return codeHeld(readerState) || (readerState.consoleInput == ConsoleInput::open && codeRecordPending());
 }
+
+bool keyboardMissing() { return readerState.consoleInput == ConsoleInput::failed; }
+
+// The console's mode is put back after every read, so there is nothing
+// left to restore.
+void endKeyInput() {}

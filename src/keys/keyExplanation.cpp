@@ -5,8 +5,8 @@
 #include "keys/asciiBytes.hpp"
 #include "keys/keyCodes.hpp"
 #include "keys/keyNames.hpp"
+#include "keys/shownText.hpp"
 #include "keys/usLayout.hpp"
-#include "keys/utf8.hpp"
 
 namespace {
 
@@ -63,41 +63,6 @@ void appendHexByte(std::string& text, unsigned char byte) {
   text += hexDigits[byte & 0x0F];
 }
 
-std::string hexBytes(std::string_view bytes) {
-  std::string text;
-  for (const char byte : bytes) {
-    appendHexByte(text, static_cast<unsigned char>(byte));
-  }
-  return text;
-}
-
-// A character that a terminal shows: not a C1 control, and not one of the
-// invisible marks that reorder or join the text around it.
-bool isShownCharacter(char32_t codePoint) {
-  const bool c1Control = codePoint >= 0x80 && codePoint <= 0x9F;
-  const bool formatMark = (codePoint >= 0x200B && codePoint <= 0x200F) ||
-                          (codePoint >= 0x2028 && codePoint <= 0x202E) ||
-                          (codePoint >= 0x2066 && codePoint <= 0x2069) || codePoint == 0xFEFF;
-  return !c1Control && !formatMark;
-}
-
-// A character named by itself: as it is when the output takes UTF-8 and it
-// is one printable character, else as its bytes.
-std::string characterText(std::string_view characters, bool utf8Output) {
-  if (characters.size() == 1) {
-    const auto byte = static_cast<unsigned char>(characters[0]);
-    if (isPrintableAscii(byte)) {
-      return std::string(characters);
-    }
-    return hexBytes(characters);
-  }
-  const auto codePoint = singleCodePoint(characters);
-  if (utf8Output && codePoint && isShownCharacter(*codePoint)) {
-    return std::string(characters);
-  }
-  return hexBytes(characters);
-}
-
 std::string modifierPrefix(std::uint32_t controlKeyState) {
   std::string prefix;
   if ((controlKeyState & ctrlPressed) != 0) {
@@ -130,7 +95,7 @@ std::string keyNameText(const KeyDetails& details, bool utf8Output) {
     // A character of another layout or code page: no US key types it. Alt
     // with it (not AltGr, which a console reports as Ctrl+Alt) is named.
     const bool altAlone = (key.controlKeyState & altPressed) != 0 && (key.controlKeyState & ctrlPressed) == 0;
-    return (altAlone ? "Alt+" : "") + characterText(characters, utf8Output);
+    return (altAlone ? "Alt+" : "") + shownText(characters, utf8Output);
   }
   std::uint16_t scanCode = key.scanCode;
   std::uint32_t flags = key.controlKeyState;
@@ -145,7 +110,7 @@ std::string keyNameText(const KeyDetails& details, bool utf8Output) {
     return modifierPrefix(flags) + std::string(*name);
   }
   if (!characters.empty()) {
-    return characterText(characters, utf8Output);
+    return shownText(characters, utf8Output);
   }
   return "unknown key";
 }

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Runs keycodes.exe under Wine with no console: no standard stream is a
 # terminal, so Wine gives the process none and opening CONIN$ fails. The tool
-# must write the -1 row and the closing prompt and end at once.
+# must write the -1 row and the closing prompt, say on standard error that it
+# found no keyboard, and end at once with status 1.
 # Usage: wineNoConsoleTest.sh KEYCODES_EXE WORK_DIR
 # Exits 77 (skipped) when MinGW-w64 or Wine is missing.
 
@@ -37,13 +38,19 @@ rm -f "$output" "$errors" "$expected"
 timeout "$runSeconds" "$wineCommand" "$exe" </dev/null >"$output" 2>"$errors"
 exitCode=$?
 
+expectedErrors="keycodes: no terminal to read keys from"
+
 status=0
 if [ "$exitCode" = 124 ]; then
   echo "FAILED: keycodes.exe did not end within $runSeconds s"
   stopWine
   status=1
-elif [ "$exitCode" != 0 ]; then
-  echo "FAILED: keycodes.exe exited with $exitCode, expected 0; its error output:"
+elif [ "$exitCode" != 1 ]; then
+  echo "FAILED: keycodes.exe exited with $exitCode, expected 1; its error output:"
+  cat "$errors"
+  status=1
+elif [ "$(tr -d '\r' <"$errors")" != "$expectedErrors" ]; then
+  echo "FAILED: standard error is not \"$expectedErrors\" but:"
   cat "$errors"
   status=1
 fi

@@ -1,0 +1,350 @@
+// The fault matrix: the tool run from an interactive bash on a terminal the
+// test plays (one that answers the keyboard query, so the tool pushes the
+// enhanced key flags), one row per way a user or another program can break
+// the shell around it. After every row the shell is as it was: the same
+// settings at its prompt, each push met by one pop, no byte of the run
+// waiting at the prompt, nothing run that the user never typed, and the
+// status and message the row names.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "captureOutput.hpp"
+#include "fakeTerminal.hpp"
+#include "faultHelpers.hpp"
+#include "keys/keyboardMode.hpp"
+#include "ptyHarness.hpp"
+#include "transcript.hpp"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+const std::string keycodes = KEYCODES_BINARY;
+const std::string nonBlockingOutput = NONBLOCKING_OUTPUT_BINARY;
+const std::string bash = "/bin/bash";
+const std::string shellPrompt = "fault-shell> ";
+// The file the command hidden in a paste would make.
+const std::string markerName = "pwned";
+constexpr int noKey = -1;
+// How long the prompt must stay quiet to count as holding nothing.
+constexpr milliseconds promptQuiet(50);
+
+int countOf(const std::string& text, std::string_view part) {
+  int count = 0;
+  withoutEvery(text, part, count);
+  return count;
+}
+
+// The shell on its terminal, as the rows' plays drive it.
+class ShellTerminal {
+ public:
+  PtyProcess shell;
+  std::filesystem::path directory;
+  std::string screen;
+  int prompts = 0;
+
+  // Types a line and presses Enter.
+  void type(const std::string& line) { sendBytes(shell, line + "\r"); }
+
+  // Reads until `part` has been shown `count` times since the shell began.
+  bool readUntilShown(std::string_view part, int count = 1) {
+    const auto deadline = Clock::now() + scaled(milliseconds(10'000));
+    while (countOf(screen, part) < count && Clock::now() < deadline) {
+      readChunk(shell, screen, milliseconds(20));
+    }
+    const bool shown = countOf(screen, part) >= count;
+    EXPECT_TRUE(shown) << "waiting for " << visibleBytes(part) << " x" << count << " in\n" << visibleBytes(screen);
+    return shown;
+  }
+
+  void waitForPrompt() { readUntilShown(shellPrompt, ++prompts); }
+
+  // The tool in front: it asks, the terminal answers, the tool pushes its
+  // flags.
+  void toolTakesTheTerminal() {
+    readUntilShown(keyboardAndModifyOtherKeysQuery);
+    sendBytes(shell, answerText(KeyboardAnswer::enhancedKeys));
+    readUntilShown(pushEnhancedKeys);
+  }
+
+  // Lets the row's command go on where it waits on the pipe {dir}/go.
+  void release() const { std::ofstream(directory / "go") << "go\n"; }
+
+  // Reads a little at a time, pausing between reads, until `part` is shown.
+  void readSlowlyUntil(std::string_view part) {
+    const auto deadline = Clock::now() + scaled(milliseconds(60'000));
+    while (screen.find(part) == std::string::npos && Clock::now() < deadline) {
+      readChunk(shell, screen, milliseconds(20));
+      std::this_thread::sleep_for(milliseconds(2));
+    }
+    EXPECT_NE(screen.find(part), std::string::npos) << visibleBytes(part) << " never came";
+  }
+};
+
+// Waits until the process whose id `path` holds has ended.
+void waitForEndOf(const std::filesystem::path& path) {
+  const auto deadline = Clock::now() + scaled(milliseconds(10'000));
+  std::string pid;
+  while ((pid.empty() || pid.back() != '\n') && Clock::now() < deadline) {
+    std::this_thread::sleep_for(milliseconds(1));
+    pid = fileContents(path);
+  }
+  ASSERT_FALSE(pid.empty()) << "no process id in " << path;
+  const std::filesystem::path stat = "/proc/" + pid.substr(0, pid.size() - 1) + "/stat";
+  for (;;) {
+    std::ifstream state(stat);
+    std::string line;
+    std::getline(state, line);
+    const std::size_t nameEnd = line.rfind(')');
+    if (!state || nameEnd == std::string::npos || line.substr(nameEnd + 2, 1) == "Z" || Clock::now() > deadline) {
+      return;
+    }
+    std::this_thread::sleep_for(milliseconds(1));
+  }
+}
+
+struct FaultRow {
+  const char* name;
+  // Typed at the prompt, with {tool}, {dir} (the row's directory, which
+  // holds the named pipe go) and {nonblocking} filled in.
+  std::string commandLine;
+  // What the terminal and the user do until the run is over and the
+  // shell's prompt is back; it may check what only its row shows.
+  void (*play)(ShellTerminal&);
+  // The status the command line echoes as "[status N]"; none when -1.
+  int status;
+  // What standard error says; when empty, nothing.
+  std::string message;
+  // How many times the tool asks the terminal about its keyboard.
+  int queries;
+};
+
+void PrintTo(const FaultRow& row, std::ostream* stream) { *stream << row.name; }
+
+// ------------------------------------------------------------- plays
+
+void untilThePrompt(ShellTerminal& terminal) { terminal.waitForPrompt(); }
+
+void writePastTheFileSizeLimit(ShellTerminal& terminal) {
+  terminal.toolTakesTheTerminal();
+  sendBytes(terminal.shell, std::string(40, 'a'));
+  terminal.waitForPrompt();
+}
+
+void startTheToolOnceTheShellIsBack(ShellTerminal& terminal) {
+  terminal.waitForPrompt();
+  terminal.release();
+  // Behind from its start, the tool ends at its first read.
+  terminal.readUntilShown(closingPrompt);
+}
+
+void typeAtThePromptOnceTheJobHasEnded(ShellTerminal& terminal) {
+  terminal.toolTakesTheTerminal();
+  terminal.release();
+  terminal.waitForPrompt();
+  // At once, as a user would: every key is the shell's.
+  terminal.type("echo hi");
+  terminal.readUntilShown("\r\nhi\r\n");
+  terminal.waitForPrompt();
+  // The tool, behind for good, ends on its own.
+  terminal.readUntilShown(closingPrompt);
+  for (const int key : {'e', 'c', 'h', 'o', 'i'}) {
+    EXPECT_EQ(terminal.screen.find(rowOnTerminal(key)), std::string::npos) << "the tool read " << char(key);
+  }
+}
+
+void pasteACommandAfterTheEnd(ShellTerminal& terminal) {
+  terminal.toolTakesTheTerminal();
+  const std::string paste =
+      "a bc" + std::string(9000, 'x') + "\necho PWNED > " + (terminal.directory / markerName).string() + "\n";
+  EXPECT_TRUE(sendBytesWhileReading(terminal.shell, paste, terminal.screen, scaled(milliseconds(10'000))));
+  terminal.waitForPrompt();
+}
+
+void closeThePipeThenPressKeys(ShellTerminal& terminal) {
+  terminal.toolTakesTheTerminal();
+  terminal.release();
+  waitForEndOf(terminal.directory / "reader");
+  sendBytes(terminal.shell, "a");
+  terminal.waitForPrompt();
+}
+
+void burstWhileTheTerminalReadsSlowly(ShellTerminal& terminal) {
+  constexpr int keys = 3000;
+  terminal.toolTakesTheTerminal();
+  sendBytes(terminal.shell, std::string(keys, 'a') + " ");
+  terminal.readSlowlyUntil(closingPrompt);
+  EXPECT_EQ(countOf(terminal.screen, rowOnTerminal('a')), keys);
+  EXPECT_NE(terminal.screen.find(rowOnTerminal('a') + rowOnTerminal(' ') + closingPrompt), std::string::npos)
+      << "the Space row or the closing prompt is missing";
+  sendBytes(terminal.shell, "q");
+  terminal.waitForPrompt();
+}
+
+void expectNoRawControls(ShellTerminal& terminal) {
+  terminal.waitForPrompt();
+  for (const std::string_view control : {"\x9b", "\xc2\x9b", "\xe2\x80\xae"}) {
+    EXPECT_EQ(terminal.screen.find(control), std::string::npos) << visibleBytes(terminal.screen);
+  }
+}
+
+void noTerminalToOpen(ShellTerminal& terminal) {
+  terminal.waitForPrompt();
+  const std::string expected = rowOnTerminal(noKey) + "keycodes: no terminal to read keys from\r\n" + closingPrompt;
+  EXPECT_NE(terminal.screen.find(expected), std::string::npos) << visibleBytes(terminal.screen);
+}
+
+void explainedKeys(ShellTerminal& terminal) {
+  terminal.toolTakesTheTerminal();
+  sendBytes(terminal.shell, "a ");
+  terminal.readUntilShown(closingPrompt);
+  EXPECT_NE(terminal.screen.find("      A  \"a\"\r\n"), std::string::npos) << visibleBytes(terminal.screen);
+  sendBytes(terminal.shell, "q");
+  terminal.waitForPrompt();
+}
+
+// ------------------------------------------------------------ matrix
+
+const std::string usageLines = "\r\nUsage: keycodes [OPTION]\r\nTry 'keycodes --help'.\r\n";
+
+// One row per way to break the shell; the row numbers are those of the
+// list of faults these rows come from. Every terminating signal has a row
+// of its own in faultSignalTest.cpp.
+const FaultRow faultRows[] = {
+    {"FileSizeLimitReachedWhileWriting", "(ulimit -f 1; exec {tool} > {dir}/big.txt); echo \"[status $?]\"",
+     writePastTheFileSizeLimit, 128 + SIGXFSZ, "", 1},
+    {"StartedInAnOrphanedBackgroundGroup", "( (read x < {dir}/go; exec {tool}) & ); echo started",
+     startTheToolOnceTheShellIsBack, -1, "", 0},
+    {"TheJobThatStartedItEnds", "sh -c '{tool} & read x < {dir}/go'; echo \"[status $?]\"",
+     typeAtThePromptOnceTheJobHasEnded, 0, "", 1},
+    {"PasteOfACommandAfterTheLastKey", "{tool}; echo \"[status $?]\"", pasteACommandAfterTheEnd, 0, "", 1},
+    {"OutputToAFullDevice", "{tool} > /dev/full; echo \"[status $?]\"", untilThePrompt, 1,
+     "keycodes: write error: No space left on device\r\n", 0},
+    {"OutputClosed", "{tool} >&-; echo \"[status $?]\"", untilThePrompt, 1,
+     "keycodes: write error: Bad file descriptor\r\n", 0},
+    {"ReaderOfTheOutputGone",
+     "{tool} | (read x; read y < {dir}/go; echo $BASHPID > {dir}/reader); echo \"[status ${PIPESTATUS[0]}]\"",
+     closeThePipeThenPressKeys, 1, "", 1},
+    {"NonBlockingOutputReadSlowly", "{nonblocking} {tool}; echo \"[status $?]\"", burstWhileTheTerminalReadsSlowly, 0,
+     "", 1},
+    {"EightBitControlsInAnArgument", "{tool} $'\\x9b41mRED\\x9b2J'; echo \"[status $?]\"", expectNoRawControls, 2,
+     "keycodes: unexpected argument '\\x9b41mRED\\x9b2J'" + usageLines, 0},
+    {"Utf8ControlsInAnArgument", "LC_ALL=C.UTF-8 {tool} $'\\xc2\\x9b41m\\xe2\\x80\\xaeRTL'; echo \"[status $?]\"",
+     expectNoRawControls, 2, "keycodes: unexpected argument '\\xc2\\x9b41m\\xe2\\x80\\xaeRTL'" + usageLines, 0},
+    {"NoControllingTerminal", "setsid -w {tool}; echo \"[status $?]\"", noTerminalToOpen, 1,
+     "keycodes: no terminal to read keys from\r\n", 0},
+    {"ValueGivenToAnOption", "{tool} --explain=1; echo \"[status $?]\"", untilThePrompt, 2,
+     "keycodes: option '--explain' takes no value" + usageLines, 0},
+    {"GroupedOptions", "{tool} -eV; echo \"[status $?]\"", untilThePrompt, 0, "", 0},
+    {"OptionsEndedByTwoDashes", "{tool} -e --; echo \"[status $?]\"", explainedKeys, 0, "", 1},
+};
+
+std::string filledIn(std::string text, const std::string& field, const std::string& value) {
+  for (std::size_t at = text.find(field); at != std::string::npos; at = text.find(field, at + value.size())) {
+    text.replace(at, field.size(), value);
+  }
+  return text;
+}
+
+class FaultMatrix : public testing::TestWithParam<FaultRow> {
+ protected:
+  void SetUp() override {
+    if (access(bash.c_str(), X_OK) != 0) {
+      GTEST_SKIP() << "bash is not installed";
+    }
+    // A tool whose parent ended comes to the test, which reaps it.
+    prctl(PR_SET_CHILD_SUBREAPER, 1);
+    terminal.directory = std::filesystem::path(testing::TempDir()) /
+                         ("fault-" + std::string(GetParam().name) + "-" + std::to_string(getpid()));
+    std::filesystem::remove_all(terminal.directory);
+    std::filesystem::create_directories(terminal.directory);
+    ASSERT_EQ(mkfifo((terminal.directory / "go").c_str(), 0600), 0);
+    PtyOptions options;
+    options.arguments = {"--norc", "--noprofile", "-i"};
+    options.term = "xterm-kitty";
+    options.environment = {"PS1=" + shellPrompt, "HISTFILE=", "INPUTRC=/dev/null", "PROMPT_COMMAND="};
+    terminal.shell = startInPty(bash, options);
+    terminal.waitForPrompt();
+    atPrompt = settingsAtPrompt();
+  }
+
+  void TearDown() override {
+    if (terminal.shell.pid > 0) {
+      kill(-terminal.shell.pid, SIGKILL);
+    }
+    closePty(terminal.shell);
+    // What was left of the row: its processes, and the tool if it outlived
+    // its parent.
+    while (waitpid(-1, nullptr, WNOHANG) > 0) {
+    }
+    std::filesystem::remove_all(terminal.directory);
+  }
+
+  // The settings as the shell keeps them at its prompt; bash's line editor
+  // sets them a moment after the prompt shows, so they are read once they
+  // hold still.
+  struct termios settingsAtPrompt() const {
+    struct termios settings = currentSettings(terminal.shell);
+    for (int look = 0; look < 50; ++look) {
+      std::this_thread::sleep_for(milliseconds(2));
+      const struct termios now = currentSettings(terminal.shell);
+      if (sameSettings(now, settings)) {
+        break;
+      }
+      settings = now;
+    }
+    return settings;
+  }
+
+  ShellTerminal terminal;
+  struct termios atPrompt {};
+};
+
+TEST_P(FaultMatrix, LeavesTheShellAsItWas) {
+  const FaultRow& row = GetParam();
+  std::string commandLine = filledIn(row.commandLine, "{tool}", keycodes);
+  commandLine = filledIn(commandLine, "{dir}", terminal.directory.string());
+  commandLine = filledIn(commandLine, "{nonblocking}", nonBlockingOutput);
+  terminal.type(commandLine);
+  row.play(terminal);
+  if (row.status >= 0) {
+    EXPECT_NE(terminal.screen.find("[status " + std::to_string(row.status) + "]"), std::string::npos)
+        << visibleBytes(terminal.screen);
+  }
+  // The next line typed is the shell's, and nothing else reaches it.
+  terminal.type("echo end-of-run");
+  terminal.readUntilShown("\r\nend-of-run\r\n");
+  terminal.waitForPrompt();
+  const std::string atTheEnd = readAvailable(terminal.shell, promptQuiet);
+  EXPECT_EQ(atTheEnd, "") << "waiting at the prompt: " << visibleBytes(atTheEnd);
+  const struct termios after = settingsAtPrompt();
+  EXPECT_TRUE(sameSettings(atPrompt, after))
+      << "at the prompt before: " << describeSettings(atPrompt) << "\nafter: " << describeSettings(after);
+  const std::string& screen = terminal.screen;
+  EXPECT_EQ(countOf(screen, keyboardAndModifyOtherKeysQuery), row.queries) << visibleBytes(screen);
+  EXPECT_EQ(countOf(screen, pushEnhancedKeys), row.queries) << visibleBytes(screen);
+  EXPECT_EQ(countOf(screen, popEnhancedKeys), row.queries) << visibleBytes(screen);
+  EXPECT_FALSE(std::filesystem::exists(terminal.directory / markerName)) << "the paste ran a command";
+  if (row.message.empty()) {
+    EXPECT_EQ(screen.find("keycodes:"), std::string::npos) << visibleBytes(screen);
+  } else {
+    EXPECT_EQ(countOf(screen, row.message), 1) << visibleBytes(screen);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Shell, FaultMatrix, testing::ValuesIn(faultRows),
+                         [](const testing::TestParamInfo<FaultRow>& info) { return std::string(info.param.name); });
+
+}  // namespace
