@@ -215,6 +215,42 @@ void explainedKeys(ShellTerminal& terminal) {
   terminal.waitForPrompt();
 }
 
+// Bytes the terminal sends that are no keys, then Space: only the Space
+// row may come, and the closing key ends the run.
+void onlySpaceAfter(ShellTerminal& terminal, const std::string& bytes) {
+  sendBytes(terminal.shell, bytes + " ");
+  terminal.readUntilShown(closingPrompt);
+  const std::size_t rule = terminal.screen.rfind("-----\r\n");
+  const std::size_t prompt = terminal.screen.rfind(closingPrompt);
+  int sequences = 0;
+  std::string table = terminal.screen.substr(rule + 7, prompt - rule - 7);
+  table = withoutEvery(withoutEvery(table, keyboardAndModifyOtherKeysQuery, sequences), pushEnhancedKeys, sequences);
+  EXPECT_EQ(table, rowOnTerminal(' ')) << visibleBytes(table);
+  sendBytes(terminal.shell, "q");
+  terminal.waitForPrompt();
+}
+
+void overlongSequences(ShellTerminal& terminal) {
+  terminal.toolTakesTheTerminal();
+  onlySpaceAfter(terminal, "\x1b[" + std::string(10'000, '1') + "m\x1b]0;" + std::string(10'000, 't') + "\x07\x1bP" +
+                               std::string(5'000, 'q') + "\x1b\\");
+}
+
+void lateAndEightBitAnswers(ShellTerminal& terminal) {
+  terminal.toolTakesTheTerminal();
+  onlySpaceAfter(terminal, "\x1b[?62;22c\x9b?62c\x1b[?1u\x9b?1u");
+}
+
+void codePointsOfNoCharacter(ShellTerminal& terminal) {
+  terminal.toolTakesTheTerminal();
+  onlySpaceAfter(terminal, "\x1b[97;;1114112u\x1b[1114112;1u\x1b[55296u");
+}
+
+void aTerminalThatTakesNoQuery(ShellTerminal& terminal) {
+  ASSERT_TRUE(waitForRawMode(terminal.shell, scaled(milliseconds(5000))));
+  onlySpaceAfter(terminal, "");
+}
+
 // ------------------------------------------------------------ matrix
 
 const std::string usageLines = "\r\nUsage: keycodes [OPTION]\r\nTry 'keycodes --help'.\r\n";
@@ -249,6 +285,11 @@ const FaultRow faultRows[] = {
      "keycodes: option '--explain' takes no value" + usageLines, 0},
     {"GroupedOptions", "{tool} -eV; echo \"[status $?]\"", untilThePrompt, 0, "", 0},
     {"OptionsEndedByTwoDashes", "{tool} -e --; echo \"[status $?]\"", explainedKeys, 0, "", 1},
+    {"OverlongSequences", "{tool}; echo \"[status $?]\"", overlongSequences, 0, "", 1},
+    {"LateAndEightBitAnswers", "{tool}; echo \"[status $?]\"", lateAndEightBitAnswers, 0, "", 1},
+    {"DumbTerminal", "TERM=dumb {tool}; echo \"[status $?]\"", aTerminalThatTakesNoQuery, 0, "", 0},
+    {"UnsetTerm", "(unset TERM; exec {tool}); echo \"[status $?]\"", aTerminalThatTakesNoQuery, 0, "", 0},
+    {"CodePointsOfNoCharacter", "{tool}; echo \"[status $?]\"", codePointsOfNoCharacter, 0, "", 1},
 };
 
 std::string filledIn(std::string text, const std::string& field, const std::string& value) {
