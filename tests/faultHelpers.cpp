@@ -83,3 +83,9 @@ bool underValgrind() {
   const char* preloaded = std::getenv("LD_PRELOAD");
   return preloaded != nullptr && std::string_view(preloaded).find("vgpreload") != std::string_view::npos;
 }
+
+int countOf(const std::string& text, std::string_view part) {
+  int count = 0;
+  withoutEvery(text, part, count);
+  return count;
+}

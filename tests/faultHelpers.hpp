@@ -22,6 +22,9 @@ std::string firstDifference(const std::string& actual, const std::string& expect
 // Every occurrence of `part` taken out of `text`; `count` says how many.
 std::string withoutEvery(std::string text, std::string_view part, int& count);
 
+// How many times `part` stands in `text`, not overlapping.
+int countOf(const std::string& text, std::string_view part);
+
 // How much longer than natively a time bound may be: 3 under the sanitizers,
 // times KEYCODES_TEST_TIME_SCALE from the environment (valgrind runs set it).
 double timeScale();

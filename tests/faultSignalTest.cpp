@@ -64,12 +64,6 @@ std::string caseName(const testing::TestParamInfo<SignalCase>& info) {
   return signalName(info.param.signalNumber) + (info.param.whileWriting ? "_writing" : "_waiting");
 }
 
-int countOf(const std::string& text, std::string_view part) {
-  int count = 0;
-  withoutEvery(text, part, count);
-  return count;
-}
-
 // Starts the tool on an xterm-named pty and reads until it has switched its
 // keyboard mode on, after which it waits for keys.
 PtyProcess startWaitingForKeys(std::string& output) {
@@ -173,6 +167,30 @@ TEST(IgnoredSignals, SignalsIgnoredAtTheStartStayIgnored) {
   const int status = waitForExit(process, scaled(milliseconds(5000)));
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
   EXPECT_NE(output.find(rowOnTerminal('a')), std::string::npos) << visibleBytes(output);
+}
+
+// A fault comes back as soon as the faulting instruction runs again, so a
+// crash signal is handled even where the parent ignored it.
+TEST(IgnoredSignals, ACrashSignalIgnoredAtTheStartStillRestoresAndEndsTheTool) {
+  if (underValgrind()) {
+    GTEST_SKIP() << "valgrind takes the fault signals for itself";
+  }
+  PtyOptions options;
+  options.term = xtermName;
+  options.arguments = {"-c", "trap '' SEGV; exec \"$0\"", keycodes};
+  options.environment = {"ASAN_OPTIONS=handle_segv=0"};
+  PtyProcess process = startInPty("/bin/sh", options);
+  const EndOnExit ended([&process] { closePty(process); });
+  std::string output;
+  EXPECT_TRUE(answerKeyboardQuery(process, output, KeyboardAnswer::modifyOtherKeysLevel1)) << visibleBytes(output);
+  output += readUntil(process, setModifyOtherKeys);
+  ASSERT_NE(output.find(setModifyOtherKeys), std::string::npos) << visibleBytes(output);
+  kill(process.pid, SIGSEGV);
+  std::string after;
+  const int status = waitWhileReading(process, after, scaled(milliseconds(5000)));
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGSEGV) << "wait status " << status;
+  expectSettingsRestored(process);
+  EXPECT_EQ(countOf(after, putBackModifyOtherKeys), 1) << visibleBytes(after);
 }
 
 class StopAndContinue : public testing::TestWithParam<bool> {};

@@ -33,12 +33,6 @@ const std::string shellPrompt = "job-shell$ ";
 // The flags answer (none pushed yet), then the device attributes.
 constexpr std::string_view enhancedAnswer = "\x1b[?0u\x1b[?62;22c";
 
-int countOf(const std::string& text, std::string_view part) {
-  int count = 0;
-  withoutEvery(text, part, count);
-  return count;
-}
-
 // The state letter in /proc/<pid>/stat: 'T' while stopped.
 char processState(pid_t pid) {
   std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");

@@ -27,7 +27,6 @@ using std::chrono::milliseconds;
 using Clock = std::chrono::steady_clock;
 
 const std::string keycodes = KEYCODES_BINARY;
-const std::string probe = PROBE_BINARY;
 
 // Starts the tool on a terminal named `term` that answers its keyboard
 // query with `answer`; the opening must end with the query.
@@ -196,9 +195,7 @@ INSTANTIATE_TEST_SUITE_P(
 class PopOnSignal : public testing::TestWithParam<int> {};
 
 TEST_P(PopOnSignal, FlagsArePoppedBeforeTheToolDies) {
-  const bool crashSignal =
-      GetParam() == SIGSEGV || GetParam() == SIGBUS || GetParam() == SIGFPE || GetParam() == SIGILL;
-  if (crashSignal && underValgrind()) {
+  if (underValgrind()) {
     GTEST_SKIP()
         << "valgrind takes the fault signals for itself; the handler is tested natively and under the sanitizers";
   }
@@ -219,39 +216,8 @@ TEST_P(PopOnSignal, FlagsArePoppedBeforeTheToolDies) {
   expectSettingsRestored(process);
 }
 
-INSTANTIATE_TEST_SUITE_P(TerminatingSignals, PopOnSignal,
-                         testing::Values(SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGSEGV, SIGBUS, SIGFPE, SIGILL),
+// The other terminating signals: faultSignalTest.cpp.
+INSTANTIATE_TEST_SUITE_P(CrashSignals, PopOnSignal, testing::Values(SIGSEGV, SIGBUS, SIGFPE, SIGILL),
                          [](const testing::TestParamInfo<int>& info) { return std::string(sigabbrev_np(info.param)); });
-
-TEST(PopOnStop, StopPopsTheFlagsAndContinuingPushesThemAgain) {
-  std::string pushed;
-  PtyProcess process = startWithEnhancedKeys(pushed);
-  const EndOnExit ended([&process] { closePty(process); });
-  ASSERT_EQ(pushed, pushEnhancedKeys) << visibleBytes(pushed);
-  // The tool leads its own session here, so the stop it raises again is
-  // discarded and it takes raw mode and the flags up at once.
-  kill(process.pid, SIGTSTP);
-  const std::string around = readUntil(process, std::string(popEnhancedKeys) + std::string(pushEnhancedKeys));
-  EXPECT_EQ(around, std::string(popEnhancedKeys) + std::string(pushEnhancedKeys)) << visibleBytes(around);
-  const std::string output = finishRun(process, "\x1b[27u ");
-  EXPECT_EQ(output, rows({27, 32}) + closingPrompt + std::string(popEnhancedKeys)) << visibleBytes(output);
-}
-
-class PopOnWayOut : public testing::TestWithParam<const char*> {};
-
-TEST_P(PopOnWayOut, FlagsArePoppedAndTheSettingsComeBack) {
-  PtyOptions options;
-  options.arguments = {GetParam(), "enhanced"};
-  PtyProcess process = startInPty(probe, options);
-  const EndOnExit ended([&process] { closePty(process); });
-  waitForExit(process);
-  const std::string output = readAvailable(process, milliseconds(50));
-  EXPECT_TRUE(output.starts_with(std::string(pushEnhancedKeys) + "raw\r\n")) << visibleBytes(output);
-  EXPECT_NE(output.find(popEnhancedKeys), std::string::npos) << visibleBytes(output);
-  expectSettingsRestored(process);
-}
-
-INSTANTIATE_TEST_SUITE_P(WaysOut, PopOnWayOut, testing::Values("return", "exit", "abort", "throw"),
-                         [](const testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
 }  // namespace

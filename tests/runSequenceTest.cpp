@@ -16,6 +16,7 @@
 #include "captureOutput.hpp"
 #include "endOnExit.hpp"
 #include "fakeTerminal.hpp"
+#include "faultHelpers.hpp"
 #include "keys/keyboardMode.hpp"
 #include "ptyHarness.hpp"
 #include "table/characterCell.hpp"
@@ -242,14 +243,6 @@ std::string programOnPath(const std::string& name) {
     start = end + 1;
   }
   return {};
-}
-
-int countOf(const std::string& text, std::string_view part) {
-  int count = 0;
-  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) {
-    ++count;
-  }
-  return count;
 }
 
 TEST(RowFlushing, ABurstInOneReadIsWrittenInFewerWritesThanRows) {

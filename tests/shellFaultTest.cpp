@@ -41,12 +41,6 @@ constexpr int noKey = -1;
 // How long the prompt must stay quiet to count as holding nothing.
 constexpr milliseconds promptQuiet(50);
 
-int countOf(const std::string& text, std::string_view part) {
-  int count = 0;
-  withoutEvery(text, part, count);
-  return count;
-}
-
 // The shell on its terminal, as the rows' plays drive it.
 class ShellTerminal {
  public:

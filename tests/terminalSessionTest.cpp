@@ -34,22 +34,6 @@ PtyProcess startWaitingForKeys() {
   return process;
 }
 
-class RestoreOnSignal : public testing::TestWithParam<int> {};
-
-TEST_P(RestoreOnSignal, SettingsComeBackAndTheToolDiesByTheSameSignal) {
-  const int signalNumber = GetParam();
-  PtyProcess process = startWaitingForKeys();
-  const EndOnExit ended([&process] { closePty(process); });
-  kill(process.pid, signalNumber);
-  const int status = waitForExit(process);
-  ASSERT_TRUE(WIFSIGNALED(status)) << "wait status " << status;
-  EXPECT_EQ(WTERMSIG(status), signalNumber);
-  expectSettingsRestored(process);
-}
-
-INSTANTIATE_TEST_SUITE_P(TerminatingSignals, RestoreOnSignal, testing::Values(SIGTERM, SIGHUP, SIGINT, SIGQUIT),
-                         [](const testing::TestParamInfo<int>& info) { return std::string(sigabbrev_np(info.param)); });
-
 struct WayOut {
   const char* way;
   // The signal that ends the probe, or 0 when it exits with `exitCode`.
@@ -59,20 +43,25 @@ struct WayOut {
 
 class RestoreOnWayOut : public testing::TestWithParam<WayOut> {};
 
-TEST_P(RestoreOnWayOut, SettingsComeBack) {
+// Every way out restores the settings, and pops the keyboard flags the
+// probe pushed. The terminating signals are tested on the tool itself
+// (faultSignalTest.cpp).
+TEST_P(RestoreOnWayOut, SettingsComeBackAndTheFlagsArePopped) {
   const WayOut wayOut = GetParam();
   if (wayOut.killedBy == SIGSEGV && underValgrind()) {
     GTEST_SKIP() << "valgrind takes the fault signals for itself";
   }
   PtyOptions options;
-  options.arguments = {wayOut.way};
+  options.arguments = {wayOut.way, "enhanced"};
   // The sanitizer's own fault handler off, so that the probe's runs.
   options.environment = {"ASAN_OPTIONS=handle_segv=0"};
   PtyProcess process = startInPty(probe, options);
   const EndOnExit ended([&process] { closePty(process); });
   const int status = waitForExit(process);
   const std::string output = readAvailable(process, milliseconds(20));
-  EXPECT_TRUE(output.starts_with("raw\r\n")) << "the probe did not open its terminal: " << visibleBytes(output);
+  EXPECT_TRUE(output.starts_with(std::string(pushEnhancedKeys) + "raw\r\n"))
+      << "the probe did not open its terminal: " << visibleBytes(output);
+  EXPECT_EQ(countOf(output, popEnhancedKeys), 1) << visibleBytes(output);
   if (wayOut.killedBy != 0) {
     ASSERT_TRUE(WIFSIGNALED(status)) << "wait status " << status;
     EXPECT_EQ(WTERMSIG(status), wayOut.killedBy);

@@ -28,18 +28,6 @@ struct KeyPress {
   std::vector<int> codes;
 };
 
-// Waits until the process `pid` has ended and been reaped.
-bool waitForProcessEnd(pid_t pid, milliseconds timeout) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (kill(pid, 0) == 0) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      return false;
-    }
-    std::this_thread::sleep_for(milliseconds(2));
-  }
-  return true;
-}
-
 std::string scratchFile(const std::string& name) {
   return testing::TempDir() + "keycodes-" + std::to_string(getpid()) + "-" + name;
 }
@@ -108,50 +96,6 @@ TEST_F(TmuxKeys, AltDEndsTheTableWithItsSecondCodeThirtyTwo) {
   const std::string written = outputForKeys(presses, "alt-d");
   const std::string expected = expectedOutput(presses);
   EXPECT_EQ(written, expected) << "got:      " << visibleBytes(written) << "\nexpected: " << visibleBytes(expected);
-}
-
-TEST_F(TmuxKeys, StopAndContinueUnderAShellWithJobControl) {
-  const std::string output = scratchFile("job-output");
-  const std::string before = scratchFile("before");
-  const std::string during = scratchFile("during");
-  const std::string after = scratchFile("after");
-  const std::string pidFile = scratchFile("pid");
-  const TmuxSession session = startTmux("bash --norc --noprofile -i");
-  const EndOnExit ended([&session] { stopTmux(session); });
-  typeText(session, "stty -g > " + before);
-  pressKey(session, "Enter");
-  // The job writes its own process id, then becomes the tool.
-  typeText(session, "sh -c 'echo $$ > " + pidFile + "; exec " + keycodes + " > " + output + "'");
-  pressKey(session, "Enter");
-  ASSERT_TRUE(waitForFileEnding(output, ruleLine, milliseconds(5000)));
-  ASSERT_TRUE(waitForPaneRawMode(session, milliseconds(5000)));
-  const std::string pid = readWholeFile(pidFile);
-  ASSERT_FALSE(pid.empty());
-  // Suspended from outside, the tool hands the shell a cooked terminal.
-  ASSERT_EQ(std::system(("kill -TSTP " + pid).c_str()), 0);
-  std::this_thread::sleep_for(milliseconds(300));
-  typeText(session, "stty -g > " + during + "; fg");
-  pressKey(session, "Enter");
-  ASSERT_TRUE(waitForPaneRawMode(session, milliseconds(5000)));
-  pressKey(session, "F1");
-  pressKey(session, "Space");
-  EXPECT_TRUE(waitForFileEnding(output, closingPrompt, milliseconds(5000)));
-  pressKey(session, "q");
-  // What is typed in the same burst as the final key is the tool's to
-  // throw away; the shell's keys come once the tool has ended.
-  EXPECT_TRUE(waitForProcessEnd(std::stoi(pid), milliseconds(5000)));
-  typeText(session, "stty -g > " + after);
-  pressKey(session, "Enter");
-  EXPECT_TRUE(waitForFileEnding(after, "\n", milliseconds(5000)));
-  const std::string settingsBefore = readWholeFile(before);
-  EXPECT_FALSE(settingsBefore.empty());
-  EXPECT_EQ(readWholeFile(during), settingsBefore) << "settings while the tool was stopped";
-  EXPECT_EQ(readWholeFile(after), settingsBefore) << "settings after the tool ended";
-  const std::vector<KeyPress> presses = {{"F1", {0, 59}}, {"Space", {32}}};
-  EXPECT_EQ(readWholeFile(output), expectedOutput(presses)) << visibleBytes(readWholeFile(output));
-  for (const std::string& file : {output, before, during, after, pidFile}) {
-    std::remove(file.c_str());
-  }
 }
 
 }  // namespace
