@@ -4,30 +4,10 @@
 #include <array>
 
 #include "keys/asciiBytes.hpp"
+#include "keys/scanCodes.hpp"
 #include "keys/usLayout.hpp"
 
 namespace {
-
-// The keys, by scan code (set 1).
-constexpr std::uint16_t escapeScan = 1;
-constexpr std::uint16_t backspaceScan = 14;
-constexpr std::uint16_t tabScan = 15;
-constexpr std::uint16_t enterScan = 28;
-constexpr std::uint16_t leftCtrlScan = 29;
-constexpr std::uint16_t leftShiftScan = 42;
-constexpr std::uint16_t rightShiftScan = 54;
-constexpr std::uint16_t keypadAsteriskScan = 55;
-constexpr std::uint16_t leftAltScan = 56;
-constexpr std::uint16_t capsLockScan = 58;
-constexpr std::uint16_t numLockScan = 69;
-constexpr std::uint16_t scrollLockScan = 70;
-constexpr std::uint16_t keypadMinusScan = 74;
-constexpr std::uint16_t keypadFiveScan = 76;
-constexpr std::uint16_t keypadPlusScan = 78;
-constexpr std::uint16_t printScreenScan = 0x37;
-constexpr std::uint16_t leftWindowsScan = 0x5B;
-constexpr std::uint16_t rightWindowsScan = 0x5C;
-constexpr std::uint16_t applicationScan = 0x5D;
 
 constexpr PcKey plainKey(std::uint16_t scanCode, std::uint32_t flags = 0) { return {scanCode, flags, 0}; }
 constexpr PcKey enhancedKeyOf(std::uint16_t scanCode, std::uint32_t flags = 0) {

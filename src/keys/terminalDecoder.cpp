@@ -8,6 +8,7 @@
 #include "keys/asciiBytes.hpp"
 #include "keys/keyReports.hpp"
 #include "keys/keySequences.hpp"
+#include "keys/scanCodes.hpp"
 #include "keys/usLayout.hpp"
 #include "keys/utf8.hpp"
 
@@ -60,7 +61,6 @@ constexpr unsigned char backspaceByte = 0x08;
 constexpr unsigned char eightBitCsi = 0x9B;
 // The resource number of modifyOtherKeys in xterm's CSI > resource ; value m.
 constexpr int modifyOtherKeysResource = 4;
-constexpr std::uint16_t backspaceScan = 14;
 // xterm's modifier parameters: 1 plus Shift 1, Alt 2, Ctrl 4 and Meta 8.
 constexpr int lowestModifierParameter = 2;
 constexpr int highestModifierParameter = 16;

@@ -5,14 +5,9 @@
 
 #include "keys/asciiBytes.hpp"
 #include "keys/keyTables.hpp"
+#include "keys/scanCodes.hpp"
 
 namespace {
-
-constexpr std::uint16_t twoScan = 3;
-constexpr std::uint16_t backspaceScan = 14;
-constexpr std::uint16_t tabScan = 15;
-constexpr std::uint16_t enterScan = 28;
-constexpr std::uint16_t escapeScan = 1;
 
 struct ByteKey {
   unsigned char byte;
