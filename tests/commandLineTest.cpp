@@ -121,6 +121,7 @@ TEST(CommandLine, AnythingElseIsAnErrorOnStandardErrorWithStatusTwo) {
       {{"--version=x=y"}, "option '--version' takes no value"},
       // The tool takes no arguments: not before "--", not after it.
       {{"help"}, "unexpected argument 'help'"},
+      {{"a b"}, "unexpected argument 'a b'"},
       {{""}, "unexpected argument ''"},
       {{"-"}, "unexpected argument '-'"},
       {{"--", "-e"}, "unexpected argument '-e'"},
