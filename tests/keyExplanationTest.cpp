@@ -51,6 +51,8 @@ TEST(KeyExplanation, namesTheKeyAndQuotesTheBytesTheTerminalSent) {
       // The keypad in application mode.
       {"\x1bOu", R"(Keypad 5  "\eOu")"},
       {"\x1bOM", R"(Keypad Enter  "\eOM")"},
+      {"\x1bOo", R"(Keypad slash  "\eOo")"},
+      {"/", R"(Slash  "/")"},
       // Plain bytes: the key that types them on a US keyboard.
       {"a", R"(A  "a")"},
       {"A", R"(Shift+A  "A")"},

@@ -398,6 +398,8 @@ TEST(Reports, areSkippedWholeAndTheNextKeySurvives) {
       "\x1b]11;rgb:0000/0000/0000\x07",    // OSC ended by BEL
       "\x1b]11;rgb:ffff/ffff/ffff\x1b\\",  // OSC ended by ST
       "\x1bP1+r544e=787465726d\x1b\\",     // DCS
+      "\x1b]lmy title\x1b\\",              // window title report, a space in it
+      "\x1bP1$r2 q\x1b\\",                 // status string answer, a space in it
       "\x1b_Gi=1;OK\x1b\\",                // APC
       "\x1b^privacy\x1b\\",                // PM
       "\x1bXstring\x07",                   // SOS
