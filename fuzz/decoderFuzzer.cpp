@@ -86,7 +86,8 @@ std::vector<StreamKey> checkedKeysOfReads(std::string_view input, FuzzedTerminal
                                           const std::vector<Read>& reads) {
   return keysOfReads(
       input, terminal.family, reads,
-      [input](const char* rule, std::size_t fedBytes) { failProperty(rule, input, fedBytes); }, terminal.keyNumbers);
+      [input](const char* rule, std::size_t fedBytes) { failProperty(rule, input, fedBytes); },
+      KeyReporting{terminal.keyNumbers});
 }
 
 // The same pauses, each stretch between them in one read.
@@ -139,8 +140,8 @@ void expectSameKeys(std::string_view input, FuzzedTerminal terminal, const std::
 void expectPauseDecidesOnlyTheEnd(std::string_view bytes, FuzzedTerminal terminal) {
   for (std::size_t start = 0; start < bytes.size();) {
     const std::string_view rest = bytes.substr(start);
-    const Decoded paused = decodeKey(rest, terminal.family, true, terminal.keyNumbers);
-    const Decoded waiting = decodeKey(rest, terminal.family, false, terminal.keyNumbers);
+    const Decoded paused = decodeKey(rest, terminal.family, true, KeyReporting{terminal.keyNumbers});
+    const Decoded waiting = decodeKey(rest, terminal.family, false, KeyReporting{terminal.keyNumbers});
     if (paused.length == 0 || paused.length > rest.size()) {
       failProperty("length outside 1 to the bytes held", bytes, start);
     }
@@ -265,6 +266,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ByteStream answers(terminal.family);
   answers.feed(bytes);
   static_cast<void>(answers.takeAnswer());
-  static_cast<void>(keyboardModeFor(familyOfTerm(bytes), ProtocolAnswer::legacy));
+  static_cast<void>(keyboardModeFor(familyOfTerm(bytes), QueryAnswers{ProtocolAnswer::legacy, std::nullopt}));
   return 0;
 }

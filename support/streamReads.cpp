@@ -23,7 +23,7 @@ bool sameEvent(const KeyEvent& left, const KeyEvent& right) {
 std::vector<KeyRecord> recordsOf(const KeyEvent& event) {
   KeyRecord first;
   first.eventType = event.eventType;
-  first.keyDown = event.isKeyDown();
+  first.keyDown = isKeyDown(event);
   first.scanCode = event.scanCode;
   first.controlKeyState = event.controlKeyState;
   // What the key types when it goes down, a release included.

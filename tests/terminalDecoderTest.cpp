@@ -694,7 +694,7 @@ TEST(KeyReports, inModifyOtherKeysNameTheCharacterTyped) {
                   {"Alt+Shift+a", "\x1b[65;4u", {0, 30}},
                   {"Shift+a-umlaut", "\x1b[196;2u", {0xC3, 0x84}},
               },
-              KeyNumberMeaning::typedCharacter);
+              KeyReporting{KeyNumberMeaning::typedCharacter});
 }
 
 // Every byte string over bytes that start, continue, end and break

@@ -149,9 +149,8 @@ TEST(KeyboardQueryAnswers, areEventsTakenOutOfTheStreamInOrder) {
   EXPECT_EQ(stream.takeAnswer()->eventType, flags);
   std::vector<int> codes;
   for (StreamItem item = stream.next(false); item.status == StreamStatus::event; item = stream.next(false)) {
-    const KeyCodes keyCodes = codesOf(item.event);
-    for (std::size_t index = 0; index < keyCodes.size(); ++index) {
-      codes.push_back(keyCodes[index]);
+    for (const char code : codeSequence(codesOf(item.event))) {
+      codes.push_back(static_cast<unsigned char>(code));
     }
   }
   EXPECT_EQ(codes, (std::vector<int>{'q', 'w', 224, 141})) << showBytes(input);

@@ -23,7 +23,7 @@ struct CodeVector {
 
 // Each key as one read, after which input pauses, as typed.
 void expectCodes(TerminalFamily family, const std::vector<CodeVector>& vectors,
-                 KeyReporting reporting = KeyNumberMeaning::typedCharacter) {
+                 KeyReporting reporting = KeyReporting{KeyNumberMeaning::typedCharacter}) {
   for (const CodeVector& vector : vectors) {
     const std::vector<StreamKey> keys = keysOfReads(vector.bytes, family, {{vector.bytes.size(), true}}, reporting);
     EXPECT_EQ(codesOf(keys), vector.codes) << vector.key << ": " << showBytes(vector.bytes) << " -> " << showKeys(keys);

@@ -18,10 +18,9 @@ std::vector<int> codesOfKey(const ReferenceKey& key, KeyState state) {
   KeyEvent event;
   event.scanCode = key.scanCode;
   event.controlKeyState = stateFlags[state] | (key.enhanced ? enhancedKey : 0);
-  const KeyCodes codes = codesOf(event);
   std::vector<int> result;
-  for (std::size_t index = 0; index < codes.size(); ++index) {
-    result.push_back(codes[index]);
+  for (const char code : codeSequence(codesOf(event))) {
+    result.push_back(static_cast<unsigned char>(code));
   }
   return result;
 }

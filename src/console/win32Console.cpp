@@ -127,7 +127,7 @@ bool codeRecordPending() {
     return false;
   }
   for (DWORD index = 0; index < count; ++index) {
-    if (!codesOf(keyEventOf(inputs[index])).empty()) {
+    if (givesCode(keyEventOf(inputs[index]))) {
       return true;
     }
   }

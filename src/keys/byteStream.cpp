@@ -67,7 +67,6 @@ StreamItem ByteStream::next(bool inputPaused) {
 }
 
 bool ByteStream::codeReady() {
-  const auto givesCode = [](const KeyEvent& event) { return !codesOf(event).empty(); };
   if (std::ranges::any_of(decoded, givesCode)) {
     return true;
   }
@@ -84,14 +83,14 @@ bool ByteStream::eventReady() { return !decoded.empty() || decodeAhead(inputEnde
 std::optional<KeyEvent> ByteStream::takeAnswer() {
   // Decodes no further than the answer: the bytes after it are decoded once
   // the keyboard mode it leads to says how.
-  bool found = std::ranges::any_of(decoded, &KeyEvent::isAnswer);
+  bool found = std::ranges::any_of(decoded, isAnswer);
   while (!found && decodeAhead(inputEnded)) {
-    found = decoded.back().isAnswer();
+    found = isAnswer(decoded.back());
   }
   if (!found) {
     return std::nullopt;
   }
-  const auto answer = std::ranges::find_if(decoded, &KeyEvent::isAnswer);
+  const auto answer = std::ranges::find_if(decoded, isAnswer);
   KeyEvent taken = std::move(*answer);
   decoded.erase(answer);
   return taken;

@@ -1,15 +1,20 @@
 #include "keys/keyCodes.hpp"
 
-int KeyCodes::operator[](std::size_t index) const {
-  if (pair) {
-    return index == 0 ? pair->lead : pair->second;
+std::string codeSequence(const KeyCodes& codes) {
+  if (codes.pair) {
+    return {static_cast<char>(codes.pair->lead), static_cast<char>(codes.pair->second)};
   }
-  return static_cast<unsigned char>(characters[index]);
+  return codes.characters;
+}
+
+bool givesCode(const KeyEvent& event) {
+  const KeyCodes codes = codesOf(event);
+  return codes.pair.has_value() || !codes.characters.empty();
 }
 
 KeyCodes codesOf(const KeyEvent& event) {
   KeyCodes codes;
-  if (!event.isKeyDown()) {
+  if (!isKeyDown(event)) {
     return codes;
   }
   if (event.text && !event.text->empty()) {

@@ -11,13 +11,11 @@
 struct KeyCodes {
   std::optional<KeyPair> pair;
   std::string characters;
-
-  [[nodiscard]] bool empty() const { return !pair && characters.empty(); }
-  // The number of codes: two for a pair, one per character byte.
-  [[nodiscard]] std::size_t size() const { return pair ? 2 : characters.size(); }
-  // The code at `index` (below size()), 0..255.
-  [[nodiscard]] int operator[](std::size_t index) const;
 };
+
+// The codes in the order the reader gives them, a byte each: the lead and
+// the second code of a pair, or the characters.
+std::string codeSequence(const KeyCodes& codes);
 
 // The codes of an event, consulting the tables at most once:
 // - no code for anything but a key going down (or repeating);
@@ -27,3 +25,6 @@ struct KeyCodes {
 //   key's pair only when it is a real two-code pair; and, for a key whose
 //   source named only its place, the character the tables hold for it.
 KeyCodes codesOf(const KeyEvent& event);
+
+// Whether an event gives any code.
+bool givesCode(const KeyEvent& event);

@@ -45,13 +45,18 @@ struct KeyEvent {
   std::optional<std::string> bytes;
   // The value an answer reports: the modifyOtherKeys level.
   int answerValue = 0;
-
-  [[nodiscard]] bool isAnswer() const {
-    return eventType == EventType::keyboardFlagsAnswer || eventType == EventType::modifyOtherKeysAnswer ||
-           eventType == EventType::deviceAttributesAnswer;
-  }
-  [[nodiscard]] bool isKeyDown() const { return eventType == EventType::key && action != KeyAction::release; }
 };
+
+// A key going down or repeating.
+inline bool isKeyDown(const KeyEvent& event) {
+  return event.eventType == EventType::key && event.action != KeyAction::release;
+}
+
+// An answer to the keyboard query.
+inline bool isAnswer(const KeyEvent& event) {
+  return event.eventType == EventType::keyboardFlagsAnswer || event.eventType == EventType::modifyOtherKeysAnswer ||
+         event.eventType == EventType::deviceAttributesAnswer;
+}
 
 constexpr std::uint32_t rightAltPressed = 0x0001;
 constexpr std::uint32_t leftAltPressed = 0x0002;

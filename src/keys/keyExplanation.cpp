@@ -89,16 +89,16 @@ std::optional<KeyDetails> keyDetailsOf(const std::optional<KeyEvent>& event) {
 }
 
 std::string keyNameText(const KeyDetails& details, bool utf8Output) {
-  const KeyEvent& key = details.event;
+  const KeyEvent& event = details.event;
   const std::string& characters = details.characters;
   if (!characters.empty() && static_cast<unsigned char>(characters[0]) >= firstNonAsciiByte) {
     // A character of another layout or code page: no US key types it. Alt
     // with it (not AltGr, which a console reports as Ctrl+Alt) is named.
-    const bool altAlone = (key.controlKeyState & altPressed) != 0 && (key.controlKeyState & ctrlPressed) == 0;
+    const bool altAlone = (event.controlKeyState & altPressed) != 0 && (event.controlKeyState & ctrlPressed) == 0;
     return (altAlone ? "Alt+" : "") + shownText(characters, utf8Output);
   }
-  std::uint16_t scanCode = key.scanCode;
-  std::uint32_t flags = key.controlKeyState;
+  std::uint16_t scanCode = event.scanCode;
+  std::uint32_t flags = event.controlKeyState;
   if (scanCode == 0 && characters.size() == 1) {
     // A plain byte names no key: the key that types it on a US keyboard.
     if (const auto key = keyOfByte(static_cast<unsigned char>(characters[0]))) {

@@ -37,7 +37,7 @@ std::string keyNameText(const KeyDetails& details, bool utf8Output);
 std::string quotedBytes(std::string_view bytes);
 
 // A console record's key fields: "scan 0x48 vk 0x26 enhanced left-ctrl".
-std::string recordFieldsText(const KeyEvent& event);
+std::string recordFieldsText(const KeyEvent& record);
 
 // The whole annotation: the name, two spaces, and the quoted bytes or the
 // record's fields. Never holds a control byte.

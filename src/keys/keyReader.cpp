@@ -7,16 +7,14 @@ namespace {
 int readCodeFromEvents(ReaderState& state, const EventSource& source) {
   KeyEvent event;
   while (source.readEvent(event)) {
-    const KeyCodes codes = codesOf(event);
+    const std::string codes = codeSequence(codesOf(event));
     if (codes.empty()) {
       // Releases, modifier keys alone, lock keys, keys without a pair, answers.
       continue;
     }
-    for (std::size_t index = 1; index < codes.size(); ++index) {
-      state.heldCodes += static_cast<char>(codes[index]);
-    }
+    state.heldCodes.append(codes, 1);
     state.lastKey = std::move(event);
-    return codes[0];
+    return static_cast<unsigned char>(codes.front());
   }
   return noKey;
 }

@@ -153,8 +153,6 @@ KeyEvent silentEvent(std::uint32_t flags) {
   return event;
 }
 
-bool givesCode(const KeyEvent& event) { return !codesOf(event).empty(); }
-
 // Ctrl or Alt with a character key: the tables' entry at the key's place.
 // Nothing when the report names no place the tables know.
 std::optional<KeyEvent> placedKeyEvent(const KeyReport& report, std::uint32_t flags) {

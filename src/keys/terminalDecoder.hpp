@@ -49,14 +49,11 @@ SkippedRest skipSequenceRest(std::string_view bytes, SequenceRest rest, bool inp
 
 // How the terminal reports keys under the keyboard mode in force.
 struct KeyReporting {
-  // NOLINTNEXTLINE(google-explicit-constructor): a meaning alone is a reporting
-  KeyReporting(KeyNumberMeaning keyNumbers = KeyNumberMeaning::unshiftedKey, bool ctrlHReported = false)
-      : keyNumbers(keyNumbers), ctrlHReported(ctrlHReported) {}
   // What the number of a CSI u report stands for.
-  KeyNumberMeaning keyNumbers;
+  KeyNumberMeaning keyNumbers = KeyNumberMeaning::unshiftedKey;
   // modifyOtherKeys 2 is known to be on, so Ctrl+H comes as CSI 27;5;104~
   // and the bare 0x08 that xterm sends can only be Ctrl+Backspace.
-  bool ctrlHReported;
+  bool ctrlHReported = false;
 };
 
 // Decodes the first key at the start of `bytes`. `inputPaused` says that no

@@ -42,12 +42,13 @@ std::optional<PcKey> keyOfCharacter(unsigned char character) {
   }
   // The first key in scan code order, plain before Shift: the main block's
   // keys come before the keypad's.
-  for (std::uint16_t scanCode = 0; scanCode < NormalKeys.size(); ++scanCode) {
+  for (std::size_t scanCode = 0; scanCode < NormalKeys.size(); ++scanCode) {
+    const auto scan = static_cast<std::uint16_t>(scanCode);
     if (typesCharacter(NormalKeys[scanCode][plainState], character)) {
-      return PcKey{scanCode, 0};
+      return PcKey{scan, 0};
     }
     if (typesCharacter(NormalKeys[scanCode][shiftState], character)) {
-      return PcKey{scanCode, shiftPressed};
+      return PcKey{scan, shiftPressed};
     }
   }
   return std::nullopt;
