@@ -154,6 +154,8 @@ struct ModifyOtherKeysCase {
   std::string_view putBack;
 };
 
+void PrintTo(const ModifyOtherKeysCase& modeCase, std::ostream* stream) { *stream << modeCase.name; }
+
 class ModifyOtherKeys : public testing::TestWithParam<ModifyOtherKeysCase> {};
 
 // xterm, and tmux, which passes modified keys on to the programs that set
