@@ -353,6 +353,9 @@ class FaultMatrix : public testing::TestWithParam<FaultRow> {
 
 TEST_P(FaultMatrix, LeavesTheShellAsItWas) {
   const FaultRow& row = GetParam();
+  if (underValgrind() && std::string_view(row.name) == "OutputClosed") {
+    GTEST_SKIP() << "valgrind's own log file takes the closed standard output";
+  }
   std::string commandLine = filledIn(row.commandLine, "{tool}", keycodes);
   commandLine = filledIn(commandLine, "{dir}", terminal.directory.string());
   commandLine = filledIn(commandLine, "{nonblocking}", nonBlockingOutput);
