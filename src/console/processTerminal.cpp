@@ -218,6 +218,13 @@ void callProgramHandler(int signalNumber, siginfo_t* info, void* context) {
   }
 }
 
+// The program's own handler after the session's work, where it has one.
+void passOnToProgram(int signalNumber, siginfo_t* info, void* context) {
+  if (programHandles(signalNumber)) {
+    callProgramHandler(signalNumber, info, context);
+  }
+}
+
 // Runs the program's own handler of a signal that ends or stops the process
 // with the terminal given back, as the process may end or stop inside it.
 // Should the handler return, the program goes on, so the terminal is taken
@@ -282,9 +289,7 @@ void onContinue(int signalNumber, siginfo_t* info, void* context) {
   const int savedErrno = errno;
   signalSession->resume();
   errno = savedErrno;
-  if (programHandles(signalNumber)) {
-    callProgramHandler(signalNumber, info, context);
-  }
+  passOnToProgram(signalNumber, info, context);
 }
 
 // Whether the process was started with `signalNumber` ignored, as under
@@ -317,9 +322,7 @@ void onParentGone(int signalNumber, siginfo_t* info, void* context) {
   const int savedErrno = errno;
   signalSession->standAside();
   errno = savedErrno;
-  if (programHandles(signalNumber)) {
-    callProgramHandler(signalNumber, info, context);
-  }
+  passOnToProgram(signalNumber, info, context);
 }
 
 // The session's handler in place of the action the signal has now, which is
