@@ -4,9 +4,9 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <thread>
+
+#include "captureOutput.hpp"
 
 namespace {
 
@@ -51,9 +51,13 @@ void run(const std::string& command) {
   static_cast<void>(status);
 }
 
-// Presses are about 50 ms apart, as a fast typist's would be, and far more
-// than the Escape wait, so a lone Escape is decided before the next key.
-constexpr std::chrono::milliseconds pressInterval(50);
+// Far more than the Escape wait, so a lone Escape is decided before the
+// next key comes.
+constexpr std::chrono::milliseconds escapePause(50);
+
+std::string paneTerminal(const TmuxSession& session) {
+  return commandOutput(tmuxCommand(session, "display-message -p '#{pane_tty}'"));
+}
 
 }  // namespace
 
@@ -71,18 +75,19 @@ TmuxSession startTmux(const std::string& command, const std::vector<std::string>
   return session;
 }
 
-void pressKey(const TmuxSession& session, const std::string& key) {
-  run(tmuxCommand(session, "send-keys " + quoted(key)));
-  std::this_thread::sleep_for(pressInterval);
-}
-
-void typeText(const TmuxSession& session, const std::string& text) {
-  run(tmuxCommand(session, "send-keys -l " + quoted(text)));
-  std::this_thread::sleep_for(pressInterval);
-}
-
-std::string paneTerminal(const TmuxSession& session) {
-  return commandOutput(tmuxCommand(session, "display-message -p '#{pane_tty}'"));
+void pressKeys(const TmuxSession& session, const std::vector<std::string>& keys) {
+  std::string burst;
+  for (const std::string& key : keys) {
+    burst += " " + quoted(key);
+    if (key == "Escape") {
+      run(tmuxCommand(session, "send-keys" + burst));
+      std::this_thread::sleep_for(escapePause);
+      burst.clear();
+    }
+  }
+  if (!burst.empty()) {
+    run(tmuxCommand(session, "send-keys" + burst));
+  }
 }
 
 bool waitForPaneRawMode(const TmuxSession& session, std::chrono::milliseconds timeout) {
@@ -98,17 +103,10 @@ bool waitForPaneRawMode(const TmuxSession& session, std::chrono::milliseconds ti
   return false;
 }
 
-std::string readWholeFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream contents;
-  contents << file.rdbuf();
-  return contents.str();
-}
-
 bool waitForFileEnding(const std::string& path, const std::string& expected, std::chrono::milliseconds timeout) {
   const auto deadline = Clock::now() + timeout;
   while (Clock::now() < deadline) {
-    if (readWholeFile(path).ends_with(expected)) {
+    if (fileContents(path).ends_with(expected)) {
       return true;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -19,22 +19,16 @@ bool tmuxAvailable();
 // on") set before the command runs.
 TmuxSession startTmux(const std::string& command, const std::vector<std::string>& serverOptions = {});
 
-// Presses one key by its tmux name (F1, C-Up, M-d, Space, ...).
-void pressKey(const TmuxSession& session, const std::string& key);
-
-// Types literal text.
-void typeText(const TmuxSession& session, const std::string& text);
-
-// The terminal device of the pane, e.g. /dev/pts/3.
-std::string paneTerminal(const TmuxSession& session);
+// Presses keys by their tmux names (F1, C-Up, M-d, Space, ...; text that
+// names no key is typed as it is) in one burst, as a terminal sends keys
+// typed ahead, except that a lone Escape is followed by a pause.
+void pressKeys(const TmuxSession& session, const std::vector<std::string>& keys);
 
 // Waits until the pane's terminal is in raw input mode (no ICANON).
 bool waitForPaneRawMode(const TmuxSession& session, std::chrono::milliseconds timeout);
 
 // Waits until `path` holds `expected` at its end.
 bool waitForFileEnding(const std::string& path, const std::string& expected, std::chrono::milliseconds timeout);
-
-std::string readWholeFile(const std::string& path);
 
 // The pane's screen as text, one line per row, trailing blanks dropped.
 std::string capturePane(const TmuxSession& session);
