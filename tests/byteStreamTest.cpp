@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "keys/keyCodes.hpp"
+#include "keys/keyReader.hpp"
 #include "streamTestReads.hpp"
 
 namespace {
@@ -89,30 +90,50 @@ TEST(ByteStreamBytes, eachKeyCarriesTheBytesThatMadeIt) {
   EXPECT_EQ(bytes, (std::vector<std::string>{"a", "\x1b[1;5A", "\x1bOP", "\xc3\xa9", ""})) << showKeys(keys);
 }
 
-struct ReadyCase {
+struct AtHandCase {
+  const char* what;
   std::string bytes;
-  bool ready;
+  int codesTaken;  // by the reader before it asks
+  bool keyAtHand;
 };
 
-// Only an event that gives a code counts as a key at hand: a release or an
-// answer alone would leave the row before it unflushed while the reader
-// waits.
-TEST(ByteStreamReady, saysWhetherAKeyIsThereWithoutReadingMore) {
-  const std::vector<ReadyCase> cases = {
-      {"", false},
-      {"a", true},
-      {"\x1b", false},
-      {"\x1b[I", false},
-      {"\x1b[Ia", true},
-      {"\x1b[1;5", false},
-      {"\x1b[97;1:3u", false},
-      {"\x1b[?62c", false},
-      {"\x1b[97;1:3ua", true},
+// Whether a key is at hand, a code held by the reader or a whole key in the
+// stream, decides whether the row before is flushed before the reader
+// waits: a release, an answer or a partial sequence alone would leave that
+// row unseen.
+TEST(KeyAtHand, isACodeHeldOrAnEventThatGivesACode) {
+  const std::vector<AtHandCase> cases = {
+      {"nothing", "", 0, false},
+      {"a key", "a", 0, true},
+      {"a release", "\x1b[97;1:3u", 0, false},
+      {"an answer", "\x1b[?62c", 0, false},
+      {"a report", "\x1b[I", 0, false},
+      {"ESC, undecided", "\x1b", 0, false},
+      {"a partial sequence", "\x1b[1;5", 0, false},
+      {"a key after a report", "\x1b[Ia", 0, true},
+      {"a key after a release", "\x1b[97;1:3ua", 0, true},
+      {"Up's second code held", "\x1b[A", 1, true},
+      {"F1's second code held", "\x1bOP", 1, true},
+      {"both of Up's codes taken", "\x1b[A", 2, false},
+      {"both taken, a release left", "\x1b[A\x1b[97;1:3u", 2, false},
   };
-  for (const ReadyCase& readyCase : cases) {
+  for (const AtHandCase& atHand : cases) {
     ByteStream stream;
-    stream.feed(readyCase.bytes);
-    EXPECT_EQ(stream.codeReady(), readyCase.ready) << showBytes(readyCase.bytes);
+    stream.feed(atHand.bytes);
+    const EventSource source{[] { return true; },
+                             {},
+                             {},
+                             [&stream](KeyEvent& event) {
+                               StreamItem item = stream.next(false);
+                               event = std::move(item.event);
+                               return item.status == StreamStatus::event;
+                             }};
+    ReaderState state;
+    for (int taken = 0; taken < atHand.codesTaken; ++taken) {
+      EXPECT_NE(nextKeyCode(state, source), noKey) << atHand.what;
+    }
+    EXPECT_EQ(codeHeld(state) || stream.codeReady(), atHand.keyAtHand)
+        << atHand.what << ": " << showBytes(atHand.bytes);
   }
 }
 

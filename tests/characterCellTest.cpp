@@ -7,7 +7,6 @@
 #include <string>
 
 #include "captureOutput.hpp"
-#include "table/cellWriters.hpp"
 
 namespace {
 
@@ -94,40 +93,6 @@ TEST(CharacterCell, NothingWrittenToATerminalIsAControlByte) {
   }
 }
 
-TEST(CharacterCell, RedirectedOutputGetsTheByteItself) {
-  for (int code = 0; code <= 255; ++code) {
-    const CellText cell = characterCell(code, CellRendering::rawByte);
-    EXPECT_EQ(cell.text, std::string(1, static_cast<char>(code))) << "code " << code;
-    EXPECT_EQ(cell.columns, 1) << "code " << code;
-  }
-  // The row of -1 shows its low 8 bits.
-  EXPECT_EQ(characterCell(-1, CellRendering::rawByte).text, "\xff");
-}
-
-// Caret notation counts its columns; the PC glyphs are those of code page
-// 437, 255 a no-break space so that the cell never looks empty of a code.
-TEST(CharacterCell, TelltaleCodesShowTheirTextInItsColumns) {
-  struct Example {
-    CellRendering rendering;
-    int code;
-    std::string text;
-    int columns;
-  };
-  constexpr auto caret = CellRendering::caretNotation;
-  constexpr auto glyphs = CellRendering::pcGlyphs;
-  const Example examples[] = {
-      {caret, 0, "^@", 2},        {caret, 1, "^A", 2},        {caret, 9, "^I", 2},        {caret, 13, "^M", 2},
-      {caret, 27, "^[", 2},       {caret, 31, "^_", 2},       {caret, 127, "^?", 2},      {caret, 128, "\\x80", 4},
-      {caret, 224, "\\xe0", 4},   {caret, 255, "\\xff", 4},   {glyphs, 13, "\u266a", 1},  {glyphs, 27, "\u2190", 1},
-      {glyphs, 127, "\u2302", 1}, {glyphs, 224, "\u03b1", 1}, {glyphs, 255, "\u00a0", 1},
-  };
-  for (const Example& example : examples) {
-    const CellText cell = characterCell(example.code, example.rendering);
-    EXPECT_EQ(cell.text, example.text) << nameOf(example.rendering) << ", code " << example.code;
-    EXPECT_EQ(cell.columns, example.columns) << nameOf(example.rendering) << ", code " << example.code;
-  }
-}
-
 TEST(CharacterCell, WindowsConsoleWritesGlyphsOnlyForControlCodes) {
   for (int code = 0; code <= 255; ++code) {
     const CellText cell = characterCell(code, CellRendering::consoleGlyphs);
@@ -139,22 +104,6 @@ TEST(CharacterCell, WindowsConsoleWritesGlyphsOnlyForControlCodes) {
         control ? characterCell(code, CellRendering::pcGlyphs).text : std::string(1, static_cast<char>(code));
     EXPECT_EQ(cell.text, expected) << "code " << code;
     EXPECT_EQ(cell.columns, 1) << "code " << code;
-  }
-}
-
-TEST(CentredPadding, CountsColumnsNotBytes) {
-  struct Example {
-    int columns;
-    int left;
-    int right;
-  };
-  // One column (a glyph of up to 3 bytes, or a byte), ^M, \xe0, a full
-  // cell and a text wider than the cell.
-  const Example examples[] = {{1, 6, 6}, {2, 5, 6}, {4, 4, 5}, {13, 0, 0}, {20, 0, 0}, {0, 6, 7}};
-  for (const Example& example : examples) {
-    const CellPadding padding = centredPadding(example.columns, 13);
-    EXPECT_EQ(padding.left, example.left) << example.columns << " columns";
-    EXPECT_EQ(padding.right, example.right) << example.columns << " columns";
   }
 }
 

@@ -49,16 +49,12 @@ TEST(CommandLine, WithoutArgumentsOrWithExplainTheTableRuns) {
     EXPECT_EQ(answer.errors, "") << given;
     EXPECT_EQ(hasOption(parseCommandLine(each.arguments), Option::explain), each.explain) << given;
   }
-  // Help still answers with --explain given as well.
+  // Help still answers with --explain given as well; a group is read
+  // letter by letter.
   EXPECT_EQ(answerFor({"--explain", "-h"}).status, 0);
-}
-
-TEST(CommandLine, GroupedShortOptionsAreReadOneByOne) {
   const CommandLine grouped = parseCommandLine(std::vector<const char*>{"-eh", "-V"});
   EXPECT_EQ(grouped.error, UsageError::none);
   EXPECT_EQ(grouped.options, (std::vector<Option>{Option::explain, Option::help, Option::version}));
-  EXPECT_TRUE(answerFor({"-eh"}).output.starts_with(usage));
-  EXPECT_TRUE(answerFor({"-Ve"}).output.starts_with("keycodes " KEYCODES_VERSION "\n"));
 }
 
 TEST(CommandLine, HelpAndVersionAnswerOnStandardOutput) {
@@ -74,6 +70,8 @@ TEST(CommandLine, HelpAndVersionAnswerOnStandardOutput) {
       // Help wins over version, whatever the order.
       {{"-V", "--help"}, usage},
       {{"-hV"}, usage},
+      {{"-eh"}, usage},
+      {{"-Ve"}, "keycodes " KEYCODES_VERSION "\n"},
   };
   for (const Case& each : cases) {
     const Answer answer = answerFor(each.arguments);
@@ -82,22 +80,17 @@ TEST(CommandLine, HelpAndVersionAnswerOnStandardOutput) {
     EXPECT_EQ(answer.errors, "") << each.arguments.front();
   }
   EXPECT_EQ(answerFor({"--version"}).output, "keycodes " KEYCODES_VERSION "\n");
-}
-
-TEST(CommandLine, AnAnswerThatCouldNotBeWrittenIsAFailure) {
+  const std::string help = answerFor({"--help"}).output;
+  for (const char* expected : {"-e, --explain", "-h, --help", "-V, --version", "Space ends the table"}) {
+    EXPECT_NE(help.find(expected), std::string::npos) << expected << " missing from:\n" << help;
+  }
+  // An answer that could not be written is a failure.
   for (const char* argument : {"--help", "--version"}) {
     std::ostringstream output;
     output.setstate(std::ios::badbit);
     std::ostringstream errors;
     EXPECT_EQ(answerCommandLine(parseCommandLine(std::vector<const char*>{argument}), output, errors, false), 1)
         << argument;
-  }
-}
-
-TEST(CommandLine, HelpNamesEveryOptionAndTheEndKey) {
-  const std::string help = answerFor({"--help"}).output;
-  for (const char* expected : {"-e, --explain", "-h, --help", "-V, --version", "Space ends the table"}) {
-    EXPECT_NE(help.find(expected), std::string::npos) << expected << " missing from:\n" << help;
   }
 }
 
@@ -109,23 +102,18 @@ TEST(CommandLine, AnythingElseIsAnErrorOnStandardErrorWithStatusTwo) {
   const Case cases[] = {
       {{"-x"}, "unknown option '-x'"},
       {{"--helps"}, "unknown option '--helps'"},
-      {{"--helps=1"}, "unknown option '--helps=1'"},
       // A group names its first unknown letter.
       {{"-ex"}, "unknown option '-x'"},
-      {{"-exy"}, "unknown option '-x'"},
       {{"-e-"}, "unknown option '--'"},
       {{"-\x1b[2J"}, "unknown option '-\\x1b'"},
       // The options take no value.
       {{"--explain=1"}, "option '--explain' takes no value"},
-      {{"--help="}, "option '--help' takes no value"},
       {{"--version=x=y"}, "option '--version' takes no value"},
       // The tool takes no arguments: not before "--", not after it.
       {{"help"}, "unexpected argument 'help'"},
-      {{"a b"}, "unexpected argument 'a b'"},
       {{""}, "unexpected argument ''"},
       {{"-"}, "unexpected argument '-'"},
       {{"--", "-e"}, "unexpected argument '-e'"},
-      {{"--", "--"}, "unexpected argument '--'"},
       // A usage error wins over a known option, and the first one is named.
       {{"-h", "extra"}, "unexpected argument 'extra'"},
       {{"one", "-x"}, "unexpected argument 'one'"},
@@ -153,20 +141,11 @@ TEST(CommandLine, AnArgumentNeverActsOnTheTerminal) {
       {"\x7f", false, "\\x7f"},
       // An 8-bit CSI: red text and a cleared screen on a terminal that takes
       // C1 controls.
-      {"\x9b"
-       "41mRED\x9b"
-       "2J",
-       false, "\\x9b41mRED\\x9b2J"},
-      {"\x9b"
-       "41m",
-       true, "\\x9b41m"},
+      {"\23341mRED\2332J", false, "\\x9b41mRED\\x9b2J"},
+      {"\23341m", true, "\\x9b41m"},
       // The same as a UTF-8 character.
-      {"\xc2\x9b"
-       "41m",
-       true, "\\xc2\\x9b41m"},
-      {"\xc2\x9b"
-       "41m",
-       false, "\\xc2\\x9b41m"},
+      {"\xc2\23341m", true, "\\xc2\\x9b41m"},
+      {"\xc2\23341m", false, "\\xc2\\x9b41m"},
       // Right-to-left override and the isolates: they reorder what follows.
       {"a\u202eb", true, "a\\xe2\\x80\\xaeb"},
       {"\u2066x\u2069", true, "\\xe2\\x81\\xa6x\\xe2\\x81\\xa9"},

@@ -43,8 +43,6 @@ TEST(KeyExplanation, namesTheKeyAndQuotesTheBytesTheTerminalSent) {
   const std::vector<ExplainedBytes> cases = {
       // Function and cursor keys, with their modifiers as Ctrl, Alt, Shift.
       {"\x1bOP", R"(F1  "\eOP")"},
-      {"\x1b[1;2P", R"(Shift+F1  "\e[1;2P")"},
-      {"\x1b[24~", R"(F12  "\e[24~")"},
       {"\x1b[1;5A", R"(Ctrl+Up  "\e[1;5A")"},
       {"\x1b[3;7~", R"(Ctrl+Alt+Delete  "\e[3;7~")"},
       {"\x1b[1;8H", R"(Ctrl+Alt+Shift+Home  "\e[1;8H")"},
@@ -55,12 +53,9 @@ TEST(KeyExplanation, namesTheKeyAndQuotesTheBytesTheTerminalSent) {
       {"/", R"(Slash  "/")"},
       // Plain bytes: the key that types them on a US keyboard.
       {"a", R"(A  "a")"},
-      {"A", R"(Shift+A  "A")"},
       {"!", R"(Shift+1  "!")"},
       {"\r", R"(Enter  "\r")"},
-      {"\t", R"(Tab  "\t")"},
       {"\x7f", R"(Backspace  "\x7f")"},
-      {" ", R"(Space  " ")"},
       {"\x1b", R"(Escape  "\e")"},
       {"\\", R"(Backslash  "\\")"},
       {"\"", R"(Shift+Apostrophe  "\"")"},
@@ -82,14 +77,11 @@ TEST(KeyExplanation, namesTheKeyAndQuotesTheBytesTheTerminalSent) {
       {"\x1b\x1b[97;5u", R"(Ctrl+Alt+A  "\e\e[97;5u")"},
       {"\x1b[97:65;2;65u", R"(Shift+A  "\e[97:65;2;65u")"},
       {"\x1b[57414u", R"(Keypad Enter  "\e[57414u")"},
-      {"\x1b[57404u", R"(Keypad 5  "\e[57404u")"},
       // A national character by itself, an Alt pair by the US key at its place.
       {"\x1b[228::39;u", R"(ä  "\e[228::39;u")"},
-      {"\x1b[8364::101;;8364u", R"(€  "\e[8364::101;;8364u")"},
       {"\x1b[122::121;3u", R"(Alt+Y  "\e[122::121;3u")"},
       // xterm's modifyOtherKeys.
       {"\x1b[27;5;9~", R"(Ctrl+Tab  "\e[27;5;9~")"},
-      {"\x1b[27;3;97~", R"(Alt+A  "\e[27;3;97~")"},
       {"\x1b\x1b[27;5;97~", R"(Ctrl+Alt+A  "\e\e[27;5;97~")"},
   };
   for (const ExplainedBytes& explained : cases) {

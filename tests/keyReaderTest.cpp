@@ -87,72 +87,50 @@ TEST(KeyReaderTwoCodeKeys, FunctionKeyGivesLeadThenSecondWithoutReadingAgain) {
   EXPECT_EQ(console.beginCalls, 1) << "the held code must not touch the console mode";
 }
 
-TEST(KeyReaderTwoCodeKeys, CursorBlockAndKeypadTellUpApart) {
-  EXPECT_EQ(codesFor({keyWithoutCharacter(0x48, enhancedKey)}), (Codes{224, 72}));
-  EXPECT_EQ(codesFor({keyWithoutCharacter(0x48)}), (Codes{0, 72})) << "keypad Up with Num Lock off";
-  EXPECT_EQ(codesFor({keyWithoutCharacter(0x48, enhancedKey | leftCtrlPressed)}), (Codes{224, 141}));
-  EXPECT_EQ(codesFor({keyWithoutCharacter(0x48, enhancedKey | rightAltPressed)}), (Codes{0, 152}));
-  EXPECT_EQ(codesFor({keyWithoutCharacter(0x48, leftCtrlPressed)}), (Codes{0, 141}));
-}
+struct RecordsCase {
+  const char* what;
+  std::vector<KeyEvent> records;
+  Codes codes;
+};
 
-TEST(KeyReaderTwoCodeKeys, AltOutranksCtrlWhichOutranksShift) {
-  EXPECT_EQ(codesFor({keyWithoutCharacter(59, shiftPressed)}), (Codes{0, 84}));
-  EXPECT_EQ(codesFor({keyWithoutCharacter(59, rightCtrlPressed)}), (Codes{0, 94}));
-  EXPECT_EQ(codesFor({keyWithoutCharacter(59, leftAltPressed)}), (Codes{0, 104}));
-  EXPECT_EQ(codesFor({keyWithoutCharacter(59, leftCtrlPressed | leftAltPressed)}), (Codes{0, 104}));
-  EXPECT_EQ(codesFor({keyWithoutCharacter(59, leftCtrlPressed | shiftPressed)}), (Codes{0, 94}));
-  EXPECT_EQ(codesFor({keyWithoutCharacter(88, shiftPressed | leftAltPressed)}), (Codes{224, 140}));
-}
-
-TEST(KeyReaderTwoCodeKeys, AltDGivesThirtyTwoAsItsSecondCode) {
-  EXPECT_EQ(codesFor({keyWithoutCharacter(0x20, leftAltPressed)}), (Codes{0, 32}));
-}
-
-TEST(KeyReaderTwoCodeKeys, EnhancedPairWithSecondCodeZeroGivesLeadThenZero) {
-  EXPECT_EQ(codesFor({keyWithoutCharacter(0x1C, enhancedKey)}), (Codes{13, 0}));
-  EXPECT_EQ(codesFor({keyWithoutCharacter(0x35, enhancedKey | shiftPressed)}), (Codes{63, 0}));
-  EXPECT_EQ(codesFor({keyWithoutCharacter(0x35, enhancedKey | leftCtrlPressed)}), (Codes{0, 149}));
-}
-
-TEST(KeyReaderCharacters, NonZeroCharacterWinsOverTheTables) {
-  EXPECT_EQ(codesFor({keyDown(13, 28)}), (Codes{13}));
-  EXPECT_EQ(codesFor({keyDown(27, 1)}), (Codes{27}));
-  EXPECT_EQ(codesFor({keyDown(3, 46, leftCtrlPressed)}), (Codes{3}));
-  EXPECT_EQ(codesFor({keyDown('d', 0x20, leftAltPressed)}), (Codes{'d'})) << "Alt with a character";
-  EXPECT_EQ(codesFor({keyDown(0x84, 40)}), (Codes{0x84})) << "a byte above 127";
-}
-
-TEST(KeyReaderSkipping, RecordsWithoutAUsableKeyAreSkipped) {
-  const KeyEvent keyUp = consoleRecord(EventType::key, false, 'x', 45, 0);
-  const KeyEvent mouse = consoleRecord(EventType::mouse, true, 'm', 0, 0);
-  const KeyEvent focus = consoleRecord(EventType::focus, true, 'f', 0, 0);
-  const KeyEvent menu = consoleRecord(EventType::menu, true, 'n', 0, 0);
-  const KeyEvent bufferSize = consoleRecord(EventType::bufferSize, true, 'b', 0, 0);
-  const KeyEvent unknown = consoleRecord(EventType::unknown, true, 'u', 0, 0);
-  const KeyEvent shiftAlone = keyWithoutCharacter(42, shiftPressed);
-  const KeyEvent ctrlAlone = keyWithoutCharacter(29, leftCtrlPressed);
-  const KeyEvent altAlone = keyWithoutCharacter(56, leftAltPressed);
-  const KeyEvent capsLock = keyWithoutCharacter(58);
-  EXPECT_EQ(codesFor({keyUp, mouse, focus, menu, bufferSize, unknown, shiftAlone, ctrlAlone, altAlone, capsLock,
-                      keyDown('a', 30)}),
-            (Codes{'a'}));
-}
-
-TEST(KeyReaderSkipping, KeysWithoutACountingPairAreSkipped) {
-  EXPECT_EQ(codesFor({keyWithoutCharacter(43, leftAltPressed), keyDown('z', 44)}), (Codes{'z'})) << "Alt+backslash";
-  EXPECT_EQ(codesFor({keyWithoutCharacter(89), keyWithoutCharacter(0xFFFF), keyDown('z', 44)}), (Codes{'z'}))
-      << "scan codes past the normal table";
-  EXPECT_EQ(codesFor({keyWithoutCharacter(0x60, enhancedKey), keyDown('z', 44)}), (Codes{'z'}))
-      << "an enhanced scan code with no row";
-  EXPECT_EQ(codesFor({keyWithoutCharacter(2, leftCtrlPressed), keyDown('z', 44)}), (Codes{'z'}))
-      << "Ctrl+1 has lead 0 and second 0";
-  EXPECT_EQ(codesFor({keyWithoutCharacter(30, leftCtrlPressed), keyDown('z', 44)}), (Codes{'z'}))
-      << "a character pair never counts";
-}
-
-TEST(KeyReaderSkipping, EveryKeyDownRecordOfAnAutoRepeatGivesOneCode) {
-  EXPECT_EQ(codesFor({keyDown('a', 30), keyDown('a', 30), keyDown('a', 30)}), (Codes{'a', 'a', 'a'}));
-  EXPECT_EQ(codesFor({keyWithoutCharacter(59), keyWithoutCharacter(59)}), (Codes{0, 59, 0, 59}));
+// A character wins over the tables; a key without one gives its pair, where
+// Alt outranks Ctrl, which outranks Shift; records without a usable key and
+// keys without a counting pair give nothing.
+TEST(KeyReaderCodes, EachRecordGivesTheCodesOfItsKey) {
+  const std::vector<RecordsCase> cases = {
+      {"Up on the cursor block", {keyWithoutCharacter(0x48, enhancedKey)}, {224, 72}},
+      {"keypad Up with Num Lock off", {keyWithoutCharacter(0x48)}, {0, 72}},
+      {"Ctrl+Up", {keyWithoutCharacter(0x48, enhancedKey | leftCtrlPressed)}, {224, 141}},
+      {"AltGr+Up", {keyWithoutCharacter(0x48, enhancedKey | rightAltPressed)}, {0, 152}},
+      {"Shift+F1", {keyWithoutCharacter(59, shiftPressed)}, {0, 84}},
+      {"Ctrl+Alt+F1", {keyWithoutCharacter(59, leftCtrlPressed | leftAltPressed)}, {0, 104}},
+      {"Ctrl+Shift+F1", {keyWithoutCharacter(59, rightCtrlPressed | shiftPressed)}, {0, 94}},
+      {"Alt+Shift+F12", {keyWithoutCharacter(88, shiftPressed | leftAltPressed)}, {224, 140}},
+      {"Alt+D gives 32 as its second code", {keyWithoutCharacter(0x20, leftAltPressed)}, {0, 32}},
+      {"keypad Enter: lead 13, second 0", {keyWithoutCharacter(0x1C, enhancedKey)}, {13, 0}},
+      {"Ctrl+keypad slash", {keyWithoutCharacter(0x35, enhancedKey | leftCtrlPressed)}, {0, 149}},
+      {"Enter", {keyDown(13, 28)}, {13}},
+      {"Alt with a character", {keyDown('d', 0x20, leftAltPressed)}, {'d'}},
+      {"a byte above 127", {keyDown(0x84, 40)}, {0x84}},
+      {"each record of an auto-repeat",
+       {keyDown('a', 30), keyDown('a', 30), keyWithoutCharacter(59), keyWithoutCharacter(59)},
+       {'a', 'a', 0, 59, 0, 59}},
+      {"records without a usable key",
+       {consoleRecord(EventType::key, false, 'x', 45, 0), consoleRecord(EventType::mouse, true, 'm', 0, 0),
+        consoleRecord(EventType::focus, true, 'f', 0, 0), consoleRecord(EventType::menu, true, 'n', 0, 0),
+        consoleRecord(EventType::bufferSize, true, 'b', 0, 0), consoleRecord(EventType::unknown, true, 'u', 0, 0),
+        keyWithoutCharacter(42, shiftPressed), keyWithoutCharacter(29, leftCtrlPressed),
+        keyWithoutCharacter(56, leftAltPressed), keyWithoutCharacter(58), keyDown('a', 30)},
+       {'a'}},
+      {"keys without a counting pair",
+       {keyWithoutCharacter(43, leftAltPressed), keyWithoutCharacter(89), keyWithoutCharacter(0xFFFF),
+        keyWithoutCharacter(0x60, enhancedKey), keyWithoutCharacter(2, leftCtrlPressed),
+        keyWithoutCharacter(30, leftCtrlPressed), keyDown('z', 44)},
+       {'z'}},
+  };
+  for (const RecordsCase& records : cases) {
+    EXPECT_EQ(codesFor(records.records), records.codes) << records.what;
+  }
 }
 
 TEST(KeyReaderFailures, DeviceThatFailsToOpenGivesMinusOneWithoutTryingAgain) {

@@ -53,6 +53,8 @@ TEST_F(OutputBufferTest, WritesWhatItHoldsAtAFlushAndLargeTextAtOnce) {
   EXPECT_EQ(buffer.error(), 0);
 }
 
+// The first failed write is the last: nothing is tried again, and a full
+// buffer that cannot be written fails the write that filled it.
 TEST_F(OutputBufferTest, TheFirstFailedWriteIsTheLast) {
   recorded.failFrom = 1;
   recorded.error = ENOSPC;
@@ -69,19 +71,15 @@ TEST_F(OutputBufferTest, TheFirstFailedWriteIsTheLast) {
   EXPECT_FALSE(stream.good());
   EXPECT_EQ(recorded.calls.size(), 2U);
   EXPECT_EQ(buffer.error(), ENOSPC);
-}
-
-TEST_F(OutputBufferTest, AFullBufferThatCannotBeWrittenFailsTheWriteThatFilledIt) {
-  recorded.failFrom = 0;
-  recorded.error = EBADF;
-  OutputBuffer buffer(recordingWriter);
-  std::ostream stream(&buffer);
-  for (int row = 0; row < 1000 && stream.good(); ++row) {
-    stream << "a row of the table, about as long as one really is\n";
+  recorded = {{}, 0, EBADF};
+  OutputBuffer full(recordingWriter);
+  std::ostream rows(&full);
+  for (int row = 0; row < 1000 && rows.good(); ++row) {
+    rows << "a row of the table, about as long as one really is\n";
   }
-  EXPECT_FALSE(stream.good()) << "the rows were taken though nothing could be written";
+  EXPECT_FALSE(rows.good()) << "the rows were taken though nothing could be written";
   EXPECT_EQ(recorded.calls.size(), 1U);
-  EXPECT_EQ(buffer.error(), EBADF);
+  EXPECT_EQ(full.error(), EBADF);
 }
 
 // A pipe, closed on the way out.

@@ -143,43 +143,34 @@ constexpr std::uint32_t ctrl = leftCtrlPressed;
 constexpr std::uint32_t shift = shiftPressed;
 constexpr std::uint32_t enhanced = enhancedKey;
 
+// NUL is Ctrl+2; terminals send DEL for Backspace, for which a console
+// gives 8, and 127 for Ctrl+Backspace.
 TEST(PlainBytes, areKeysWithThatCharacter) {
-  expectDecoded("a\r\t\x08\x03", xterm, {key('a'), key(13), key(9), key(8), key(3)});
-  expectCodes(xterm, {{"Enter", "\r", {13}}, {"Ctrl+C", "\x03", {3}}, {"space", " ", {32}}});
+  expectDecoded(std::string("a\r\t\x08\x03\0", 6), xterm,
+                {key('a'), key(13), key(9), key(8), key(3), key(keyRecord(0, 3, ctrl), 1)});
+  expectCodes(xterm, {{"Enter", "\r", {13}},
+                      {"space", " ", {32}},
+                      {"Backspace", "\x7f", {8}},
+                      {"Ctrl+2", std::string(1, '\0'), {0, 3}}});
 }
 
-TEST(PlainBytes, aUtf8CharacterIsOneKeyWithARecordPerByte) {
+// The bytes of a UTF-8 character are one key with a record per byte; its
+// start waits for the rest as ESC does, until input pauses. Another code
+// page's bytes, a character cut off by another byte or by a pause, an
+// overlong form, a surrogate, a lone continuation byte are a key each.
+TEST(PlainBytes, aUtf8CharacterIsOneKeyAndAnyOtherByteAKeyOfItsOwn) {
   expectDecoded(
       "\xc3\xa9\xe2\x82\xac", xterm,
       {character(0xC3, 2), followingByte(0xA9), character(0xE2, 3), followingByte(0x82), followingByte(0xAC)});
   expectDecoded("\xf0\x9f\x98\x80", xterm,
                 {character(0xF0, 4), followingByte(0x9F), followingByte(0x98), followingByte(0x80)});
-  expectCodes(xterm, {{"a-umlaut", "\xc3\xa4", {0xC3, 0xA4}}});
-  // Its start waits for the rest as ESC does, until input pauses.
   EXPECT_EQ(decodeKey("\xe2\x82", xterm, false).status, DecodeStatus::needMore);
-}
-
-TEST(PlainBytes, bytesOfNoUtf8CharacterStayAKeyEach) {
-  // Another code page's bytes, a character cut off by another byte or by a
-  // pause, an overlong form, a surrogate, a lone continuation byte.
   expectDecoded("\xe4x", xterm, {key(0xE4), key('x')});
   expectDecoded("\xc3\x41", xterm, {key(0xC3), key('A')});
   expectDecoded("\xe2\x82", xterm, {key(0xE2), key(0x82)});
   expectDecoded("\xc0\xaf", xterm, {key(0xC0), key(0xAF)});
   expectDecoded("\xed\xa0\x80", xterm, {key(0xED), key(0xA0), key(0x80)});
   expectDecoded("\xa4\xff", xterm, {key(0xA4), key(0xFF)});
-}
-
-TEST(PlainBytes, delIsTheBackspaceKey) {
-  // Terminals send DEL for Backspace; a console gives 8 for it, and 127 for
-  // Ctrl+Backspace. ESC DEL is Alt+Backspace.
-  expectCodes(xterm, {{"Backspace", "\x7f", {8}}, {"Alt+Backspace", "\x1b\x7f", {0, 14}}});
-  expectCodes(rxvt, {{"Backspace", "\x7f", {8}}});
-}
-
-TEST(PlainBytes, nulIsCtrlTwo) {
-  expectDecoded(std::string(1, '\0'), xterm, {key(keyRecord(0, 3, ctrl), 1)});
-  expectCodes(xterm, {{"Ctrl+2", std::string(1, '\0'), {0, 3}}});
 }
 
 TEST(EscapeKey, waitsForMoreUntilInputPauses) {
@@ -200,40 +191,23 @@ TEST(EscapeKey, beforeAUtf8CharacterIsAltAndTheCharacter) {
   expectDecoded("\x1b\xc3\xa9", xterm, {key(keyRecord(0xC3, 0, alt), 3), followingByte(0xA9)});
   expectCodes(xterm, {
                          {"Alt+a-umlaut", "\x1b\xc3\xa4", {0xC3, 0xA4}},
-                         {"Alt+Shift+a-umlaut", "\x1b\xc3\x84", {0xC3, 0x84}},
-                         {"Alt+sharp s", "\x1b\xc3\x9f", {0xC3, 0x9F}},
                          {"Alt+euro sign", "\x1b\xe2\x82\xac", {0xE2, 0x82, 0xAC}},
                          {"Escape and a character cut off", "\x1b\xc3", {27, 0xC3}},
                          {"Escape and a broken character", "\x1b\xc3x", {27, 0xC3, 'x'}},
                          {"Escape and 0x80", "\x1b\x80", {27, 128}},
-                         {"Escape and 0xFF", "\x1b\xff", {27, 255}},
                      });
 }
 
 TEST(AltPrefix, givesTheKeyWithAltAndNoCharacter) {
-  expectDecoded(
-      "\x1b"
-      "d",
-      xterm, {key(keyRecord(0, 32, alt), 2)});
+  expectDecoded("\033d", xterm, {key(keyRecord(0, 32, alt), 2)});
   expectDecoded("\x1b!", xterm, {key(keyRecord(0, 2, alt | shift), 2)});
   expectCodes(xterm, {
-                         {"Alt+d",
-                          "\x1b"
-                          "d",
-                          {0, 32}},
-                         {"Alt+1",
-                          "\x1b"
-                          "1",
-                          {0, 120}},
-                         {"Alt+Shift+a",
-                          "\x1b"
-                          "A",
-                          {0, 30}},
-                         {"Alt+Backspace", "\x1b\x7f", {0, 14}},
+                         {"Alt+d", "\033d", {0, 32}},
+                         {"Alt+1", "\0331", {0, 120}},
+                         {"Alt+Shift+a", "\033A", {0, 30}},
                          {"Alt+Ctrl+H as Alt+Backspace", "\x1b\x08", {0, 14}},
                          {"Alt+Enter", "\x1b\r", {0, 28}},
                          {"Alt+Escape", "\x1b\x1b", {0, 1}},
-                         {"Alt+Tab", "\x1b\t", {0, 15}},
                          {"Alt+Ctrl+D", "\x1b\x04", {0, 32}},
                          {"Alt+Ctrl+2", std::string("\x1b\0", 2), {0, 121}},
                          {"Alt+backslash has no code", "\x1b\\", {}},
@@ -249,7 +223,6 @@ TEST(AltPrefix, addsAltToAWholeSequence) {
                          {"Alt+Up", "\x1b\x1b[A", {0, 152}},
                          {"Alt+F1", "\x1b\x1bOP", {0, 104}},
                          {"Alt+Ctrl+Home", "\x1b\x1b[1;5H", {0, 151}},
-                         {"two Alt+Escape", "\x1b\x1b\x1b\x1b", {0, 1, 0, 1}},
                          {"Alt+Escape, then x", "\x1b\x1bx", {0, 1, 'x'}},
                          {"Alt before a kitty report", "\x1b\x1b[97;5u", {0, 30}},
                          {"Alt before a modifyOtherKeys report", "\x1b\x1b[27;5;97~", {0, 30}},
@@ -273,40 +246,27 @@ TEST(XtermKeys, decodeFunctionAndCursorKeysWithModifiers) {
                          {"F2 in SS3 with 1;m", "\x1bO1;5Q", {0, 95}},
                          {"F5", "\x1b[15~", {0, 63}},
                          {"Shift+F5", "\x1b[15;2~", {0, 88}},
-                         {"F10", "\x1b[21~", {0, 68}},
                          {"F11", "\x1b[23~", {224, 133}},
-                         {"F12", "\x1b[24~", {224, 134}},
                          {"Ctrl+F12", "\x1b[24;5~", {224, 138}},
-                         {"Alt+F11", "\x1b[23;3~", {224, 139}},
                          {"F13 as Shift+F3", "\x1b[25~", {0, 86}},
-                         {"F20 as Shift+F10", "\x1b[34~", {0, 93}},
                          {"Up", "\x1b[A", {224, 72}},
                          {"Up in application mode", "\x1bOA", {224, 72}},
-                         {"Shift+Up", "\x1b[1;2A", {224, 72}},
                          {"Ctrl+Up", "\x1b[1;5A", {224, 141}},
                          {"Alt+Up", "\x1b[1;3A", {0, 152}},
-                         {"Ctrl+Alt+Up", "\x1b[1;7A", {0, 152}},
-                         {"Ctrl+Left", "\x1b[1;5D", {224, 115}},
                          {"Shift+Left without 1;", "\x1b[2D", {224, 75}},
-                         {"Ctrl+Up without 1;", "\x1b[5A", {224, 141}},
                          {"Meta+Ctrl+Alt+Shift+Up without 1;", "\x1b[16A", {0, 152}},
                          {"no modifier past 16", "\x1b[17A", {}},
                          {"Home", "\x1b[H", {224, 71}},
-                         {"Home in application mode", "\x1bOH", {224, 71}},
                          {"Home as VT220 Find", "\x1b[1~", {224, 71}},
                          {"End", "\x1b[F", {224, 79}},
                          {"End as VT220 Select", "\x1b[4~", {224, 79}},
                          {"Insert", "\x1b[2~", {224, 82}},
                          {"Delete", "\x1b[3~", {224, 83}},
-                         {"Ctrl+Delete", "\x1b[3;5~", {224, 147}},
                          {"Page Up", "\x1b[5~", {224, 73}},
-                         {"Ctrl+Page Down", "\x1b[6;5~", {224, 118}},
                          {"Shift+Tab", "\x1b[Z", {0, 15}},
                          {"keypad 5 has no code", "\x1b[E", {}},
                          {"keypad Enter", "\x1bOM", {13}},
                          {"keypad 0", "\x1bOp", {'0'}},
-                         {"keypad slash", "\x1bOo", {'/'}},
-                         {"keypad asterisk", "\x1bOj", {'*'}},
                      });
 }
 
@@ -320,19 +280,11 @@ TEST(RxvtKeys, decodeTheirSuffixesAndLowercaseForms) {
                         {"Shift+F10", "\x1b[34~", {0, 93}},
                         {"Ctrl+Shift+F3", "\x1b[25^", {0, 96}},
                         {"Shift+F11", "\x1b[23$", {224, 135}},
-                        {"Ctrl+F12", "\x1b[24^", {224, 138}},
                         {"Ctrl+Shift+F11", "\x1b[23@", {224, 137}},
                         {"Home", "\x1b[7~", {224, 71}},
                         {"End", "\x1b[8~", {224, 79}},
-                        {"Ctrl+End", "\x1b[8^", {224, 117}},
-                        {"Shift+Insert", "\x1b[2$", {224, 82}},
-                        {"Ctrl+Delete", "\x1b[3^", {224, 147}},
-                        {"Ctrl+Shift+Home", "\x1b[7@", {224, 119}},
                         {"Shift+Up", "\x1b[a", {224, 72}},
-                        {"Shift+Left", "\x1b[d", {224, 75}},
                         {"Ctrl+Up", "\x1bOa", {224, 141}},
-                        {"Ctrl+Left", "\x1bOd", {224, 115}},
-                        {"Alt+Up", "\x1b\x1b[A", {0, 152}},
                         {"Alt+F1", "\x1b\x1b[11~", {0, 104}},
                     });
 }
@@ -343,9 +295,6 @@ TEST(LinuxConsoleKeys, decodeItsFunctionKeys) {
                                 {"F5", "\x1b[[E", {0, 63}},
                                 {"F6", "\x1b[17~", {0, 64}},
                                 {"Shift+F1 reads as F11", "\x1b[23~", {224, 133}},
-                                {"Shift+F3", "\x1b[25~", {0, 86}},
-                                {"Home", "\x1b[1~", {224, 71}},
-                                {"End", "\x1b[4~", {224, 79}},
                                 {"Shift+Tab as ESC Tab", "\x1b\t", {0, 15}},
                                 {"keypad 5 has no code", "\x1b[G", {}},
                             });
@@ -364,13 +313,8 @@ TEST(StKeys, decodeItsEditingForms) {
                       {"Shift+Home", "\x1b[2J", {224, 71}},
                       {"Ctrl+End", "\x1b[J", {224, 117}},
                       {"Shift+End", "\x1b[K", {224, 79}},
-                      {"End", "\x1b[4~", {224, 79}},
-                      {"F1", "\x1bOP", {0, 59}},
-                      {"Ctrl+Up", "\x1b[1;5A", {224, 141}},
                   });
-}
-
-TEST(TerminalFamilies, readTheSameBytesAsTheirOwnKeys) {
+  // The same bytes are other keys, or reports, elsewhere.
   expectDecoded("\x1b[P", xterm, {key(keyRecord(0, 59, 0), 3)});
   expectDecoded("\x1b[P", st, {key(keyRecord(0, 0x53, enhanced), 3)});
   // An X10 mouse report elsewhere, Ctrl+Delete and three keys in st.
@@ -424,14 +368,11 @@ TEST(BrokenSequences, endBeforeTheByteThatBreaksThem) {
   expectDecoded("\x1b]0;t\x1b[A", xterm, {key(keyRecord(0, 27, alt), 2), key('0'), key(';'), key('t'), key(up, 3)});
   expectDecoded("\x1b]0;\rx\x07", xterm,
                 {key(keyRecord(0, 27, alt), 2), key('0'), key(';'), key(13), key('x'), key(7)});
-}
-
-TEST(BrokenSequences, areDecidedOnWhatArrivedOncePaused) {
+  // Once input has paused, what arrived decides.
   expectDecoded("\x1b[1;", xterm, {skipped(4)});
   expectDecoded("\x1b[M!", xterm, {skipped(4)});
   expectDecoded("\x1b]0;ti", xterm, {key(keyRecord(0, 27, alt), 2), key('0'), key(';'), key('t'), key('i')});
-  const Decoded waiting = decodeKey("\x1b[1;5", xterm, false);
-  EXPECT_EQ(waiting.status, DecodeStatus::needMore);
+  EXPECT_EQ(decodeKey("\x1b[1;5", xterm, false).status, DecodeStatus::needMore);
 }
 
 struct OverlongCase {
@@ -485,7 +426,6 @@ TEST(KittyKeys, carryTheCharacterOrTheKeyOfEachState) {
                          {"Shift+a", "\x1b[97;2u", {'A'}},
                          {"Ctrl+a", "\x1b[97;5u", {1}},
                          {"Alt+a", "\x1b[97;3u", {0, 30}},
-                         {"Meta+a counts as Alt", "\x1b[97;33u", {0, 30}},
                          {"Ctrl+Meta+a counts as Alt", "\x1b[97;37u", {0, 30}},
                          {"Ctrl+Shift+i", "\x1b[105;6u", {9}},
                          {"Ctrl+2", "\x1b[50;5u", {0, 3}},
@@ -503,20 +443,16 @@ TEST(KittyKeys, carryTheCharacterOrTheKeyOfEachState) {
                          {"text given", "\x1b[97;2;65u", {'A'}},
                          {"Cyrillic Ctrl+es by its base layout key", "\x1b[1089::99;5u", {3}},
                          {"Russian Ctrl+ef with its text", "\x1b[1092::97;5;1092u", {1}},
-                         {"Russian Ctrl+Shift+ef with its text", "\x1b[1092:1060:97;6;1060u", {1}},
-                         {"German Ctrl+z", "\x1b[122::121;5u", {26}},
-                         {"German Ctrl+z with its text", "\x1b[122::121;5;122u", {26}},
                          {"German Ctrl+a-umlaut with its text", "\x1b[228::39;5;228u", {0xC3, 0xA4}},
                          {"AltGr+q on a German layout", "\x1b[113::113;1;64u", {'@'}},
                          {"a code point past U+10FFFF", "\x1b[1114112;1u", {}},
                          {"text past U+10FFFF", "\x1b[97;;1114112u", {}},
                          {"Caps Lock leaves a division sign as it is", "\x1b[247;65u", {0xC3, 0xB7}},
-                         {"a surrogate", "\x1b[55296u", {}},
                          {"modifyOtherKeys past U+10FFFF", "\x1b[27;5;1114112~", {}},
                      });
 }
 
-TEST(KittyKeys, reportRepeatAsPressAndReleaseAsKeyUp) {
+TEST(KittyKeys, reportRepeatAsPressAndReleaseAndLoneModifiersAsNoCode) {
   expectDecoded("\x1b[97;5:3u", xterm, {key(keyRecord(1, 30, ctrl, false), 9)});
   expectDecoded("\x1b[1;1:3A", xterm, {key(keyRecord(0, 0x48, enhanced, false), 8)});
   expectCodes(xterm, {
@@ -527,8 +463,13 @@ TEST(KittyKeys, reportRepeatAsPressAndReleaseAsKeyUp) {
                          {"Up release", "\x1b[1;1:3A", {}},
                          {"F5 release", "\x1b[15;1:3~", {}},
                          {"F3", "\x1b[13~", {0, 61}},
-                         {"Shift+F1 press", "\x1b[1;2:1P", {0, 84}},
-                         {"Enter release", "\x1b[13;1:3u", {}},
+                     });
+  // Modifier and lock keys alone give records without codes.
+  expectDecoded("\x1b[57441;2u", xterm, {key(keyRecord(0, 42, shift), 10)});
+  expectCodes(xterm, {
+                         {"right Alt", "\x1b[57449;3u", {}},
+                         {"Caps Lock", "\x1b[57358u", {}},
+                         {"a media key", "\x1b[57428u", {}},
                      });
 }
 
@@ -537,13 +478,8 @@ TEST(KittyKeys, giveTheKeypadItsOwnKeys) {
   expectDecoded("\x1b[57414u", xterm, {key(keyRecord(13, 0x1C, enhanced), 8)});
   expectCodes(xterm, {
                          {"keypad 0", "\x1b[57399u", {'0'}},
-                         {"keypad 7", "\x1b[57406u", {'7'}},
                          {"Ctrl+keypad 8", "\x1b[57407;5u", {0, 141}},
                          {"keypad decimal", "\x1b[57409u", {'.'}},
-                         {"keypad asterisk", "\x1b[57411u", {'*'}},
-                         {"keypad Up", "\x1b[57419u", {0, 72}},
-                         {"Ctrl+keypad Up", "\x1b[57419;5u", {0, 141}},
-                         {"keypad Home", "\x1b[57423u", {0, 71}},
                          {"keypad Begin", "\x1b[57427~", {}},
                          {"keypad Enter", "\x1b[57414u", {13}},
                          {"Ctrl+keypad Enter", "\x1b[57414;5u", {10}},
@@ -551,17 +487,13 @@ TEST(KittyKeys, giveTheKeypadItsOwnKeys) {
                          {"keypad slash", "\x1b[57410u", {'/'}},
                          {"Ctrl+keypad slash", "\x1b[57410;5u", {0, 149}},
                      });
-}
-
-struct KeypadKey {
-  int number;
-  const char* name;
-  int plainCode;
-  int ctrlCode;
-};
-
-// The keypad's navigation keys (Num Lock off) have no enhanced flag: lead 0.
-TEST(KittyKeys, giveTheKeypadNavigationKeysTheirTwoCodes) {
+  // The navigation keys (Num Lock off) have no enhanced flag: lead 0.
+  struct KeypadKey {
+    int number;
+    const char* name;
+    int plainCode;
+    int ctrlCode;
+  };
   const std::vector<KeypadKey> keypad = {
       {57417, "Left", 75, 115},    {57418, "Right", 77, 116},     {57419, "Up", 72, 141},   {57420, "Down", 80, 145},
       {57421, "Page Up", 73, 132}, {57422, "Page Down", 81, 118}, {57423, "Home", 71, 119}, {57424, "End", 79, 117},
@@ -574,30 +506,14 @@ TEST(KittyKeys, giveTheKeypadNavigationKeysTheirTwoCodes) {
   }
 }
 
-TEST(KittyKeys, modifierAndLockKeysGiveRecordsWithoutCodes) {
-  expectDecoded("\x1b[57441;2u", xterm, {key(keyRecord(0, 42, shift), 10)});
-  expectDecoded("\x1b[57358u", xterm, {key(keyRecord(0, 58, 0), 8)});
-  expectCodes(xterm, {
-                         {"left Shift", "\x1b[57441;2u", {}},
-                         {"left Ctrl", "\x1b[57442;5u", {}},
-                         {"right Alt", "\x1b[57449;3u", {}},
-                         {"Caps Lock", "\x1b[57358u", {}},
-                         {"Num Lock", "\x1b[57360u", {}},
-                         {"Scroll Lock", "\x1b[57359u", {}},
-                         {"a media key", "\x1b[57428u", {}},
-                     });
-}
-
-// Once xterm has said it knows modifyOtherKeys and the tool has set it to 2,
-// Ctrl+H comes as a report, so the bare 0x08 can only be Ctrl+Backspace.
-TEST(ModifyOtherKeys, aBareBackspaceByteIsCtrlBackspaceOnlyWhileCtrlHIsReported) {
+// xterm's CSI 27 ; m ; character ~. Once xterm has said it knows
+// modifyOtherKeys and the tool has set it to 2, Ctrl+H comes as a report, so
+// the bare 0x08 can only be Ctrl+Backspace.
+TEST(ModifyOtherKeys, decodesTheKeyByItsCharacter) {
   const KeyReporting ctrlHReported{KeyNumberMeaning::typedCharacter, true};
   expectCodes(xterm, {{"Ctrl+Backspace", "\x08", {127}}, {"Ctrl+H", "\x1b[27;5;104~", {8}}, {"Backspace", "\x7f", {8}}},
               ctrlHReported);
   expectCodes(xterm, {{"Ctrl+H or Ctrl+Backspace", "\x08", {8}}}, KeyReporting{KeyNumberMeaning::typedCharacter});
-}
-
-TEST(ModifyOtherKeys, decodesTheKeyByItsCharacter) {
   expectDecoded("\x1b[27;5;97~", xterm, {key(keyRecord(1, 30, ctrl), 10)});
   expectCodes(xterm, {
                          {"Ctrl+a", "\x1b[27;5;97~", {1}},
@@ -618,16 +534,13 @@ TEST(KeyReports, giveWhatTheKeyTypedOnAnyLayout) {
                          {"a-umlaut with its base layout key", "\x1b[228::39;u", {0xC3, 0xA4}},
                          {"Shift+a-umlaut by its shifted key", "\x1b[228:196:39;2u", {0xC3, 0x84}},
                          {"sharp s", "\x1b[223::45;u", {0xC3, 0x9F}},
-                         {"Shift+7 with shifted key and text", "\x1b[55:47;2;47u", {'/'}},
                          {"Shift+7 with its shifted key", "\x1b[55:47;2u", {'/'}},
                          {"Shift+7 with its text", "\x1b[55;2;47u", {'/'}},
                          {"Shift+7 with neither: the US shift", "\x1b[55;2u", {'&'}},
-                         {"AltGr+Q as text", "\x1b[64::113;;64u", {'@'}},
                          {"AltGr+E as text", "\x1b[8364::101;;8364u", {0xE2, 0x82, 0xAC}},
                          {"text wins over Ctrl+Alt", "\x1b[113;7;64u", {'@'}},
                          {"Alt+z by the base layout key", "\x1b[122::121;3u", {0, 21}},
                          {"Alt+a-umlaut by the base layout key", "\x1b[228::39;3u", {0, 40}},
-                         {"Alt+Shift+a-umlaut", "\x1b[228:196:39;4u", {0, 40}},
                          {"Ctrl+z by the layout's key", "\x1b[122::121;5u", {26}},
                          {"Ctrl+e-acute's pair by the base layout key", "\x1b[233::50;5u", {0, 3}},
                          {"Ctrl+a-umlaut has no code: its character", "\x1b[228::39;5u", {0xC3, 0xA4}},
@@ -636,7 +549,6 @@ TEST(KeyReports, giveWhatTheKeyTypedOnAnyLayout) {
                          {"xterm Shift+7 is not shifted again", "\x1b[27;2;47~", {'/'}},
                          {"xterm Alt+z by its character", "\x1b[27;3;122~", {0, 44}},
                          {"xterm Alt+a-umlaut: its character", "\x1b[27;3;228~", {0xC3, 0xA4}},
-                         {"xterm Ctrl+z", "\x1b[27;5;122~", {26}},
                      });
 }
 
@@ -650,7 +562,6 @@ TEST(KeyReports, locksChangeTheCaseOfLettersOnly) {
                          {"Caps Lock+1", "\x1b[49;65u", {'1'}},
                          {"Caps Lock+Shift+1", "\x1b[49;66u", {'!'}},
                          {"Num Lock+a", "\x1b[97;129u", {'a'}},
-                         {"Num Lock+Caps Lock+Shift+z", "\x1b[122;194u", {'z'}},
                          {"Caps Lock+Ctrl+a", "\x1b[97;69u", {1}},
                          {"Num Lock+keypad 1", "\x1b[57400;129;49u", {'1'}},
                      });
@@ -667,14 +578,11 @@ TEST(KeyReports, takeEveryFieldOfTheFullForm) {
                          {"text without key number", "\x1b[;;229u", {0xC3, 0xA5}},
                          {"text of no US key", "\x1b[0;;229u", {0xC3, 0xA5}},
                          {"empty modifiers", "\x1b[97;u", {'a'}},
-                         {"empty modifiers and text", "\x1b[97;;u", {'a'}},
                          {"empty shifted key", "\x1b[97:;2u", {'A'}},
                          {"base layout key only", "\x1b[97::97u", {'a'}},
                          {"event without modifiers", "\x1b[97;:2u", {'a'}},
                          {"control characters in text", "\x1b[97;;13:97u", {'a'}},
-                         {"repeat with text", "\x1b[97;1:2;97u", {'a'}},
                          {"repeat of a-umlaut", "\x1b[228::39;1:2u", {0xC3, 0xA4}},
-                         {"release with text", "\x1b[97;1:3;97u", {}},
                          {"release of a-umlaut", "\x1b[228::39;1:3u", {}},
                          {"a surrogate is no character", "\x1b[55296u", {}},
                      });

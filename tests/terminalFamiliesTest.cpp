@@ -17,28 +17,21 @@ namespace {
 TEST(TerminalFamilies, followTheTermName) {
   using enum TerminalFamily;
   const std::vector<std::pair<const char*, TerminalFamily>> cases = {
-      {"xterm", xterm},
       {"xterm-256color", xterm},
       {"xterm-kitty", xterm},
       {"rxvt-unicode-256color", rxvt},
-      {"rxvt", rxvt},
       {"linux", linuxConsole},
-      {"linux-16color", linuxConsole},
       {"st", st},
-      {"st-256color", st},
       {"stterm-256color", st},
-      {"tmux", tmux},
       {"tmux-256color", tmux},
       {"screen", screen},
       {"screen.xterm-256color", screen},
       {"foot", foot},
-      {"foot-extra", foot},
       {"dumb", dumb},
       {"", dumb},
       {"emacs", dumb},
       {"st52", other},
       {"vt220", other},
-      {"sun", other},
   };
   for (const auto& [termName, family] : cases) {
     EXPECT_EQ(familyOfTerm(termName).family, family) << termName;
@@ -67,11 +60,9 @@ TEST(KeyboardModeChoice, followsTheAnswersAndPutsBackWhatItFound) {
   constexpr auto typed = KeyNumberMeaning::typedCharacter;
   const std::vector<ModeCase> cases = {
       {"xterm-kitty", {enhanced, std::nullopt}, pushEnhancedKeys, popEnhancedKeys, {unshifted}},
-      {"foot", {enhanced, std::nullopt}, pushEnhancedKeys, popEnhancedKeys, {unshifted}},
       {"rxvt", {enhanced, std::nullopt}, pushEnhancedKeys, popEnhancedKeys, {unshifted}},
       {"xterm", {legacy, 0}, setModifyOtherKeys, "\x1b[>4;0m", {typed, true}},
       {"xterm-256color", {legacy, 1}, setModifyOtherKeys, "\x1b[>4;1m", {typed, true}},
-      {"xterm-256color", {legacy, 2}, setModifyOtherKeys, "\x1b[>4;2m", {typed, true}},
       {"xterm-256color", {legacy, 9}, "", "", {typed}},
       {"xterm-256color", {legacy, std::nullopt}, "", "", {typed}},
       {"xterm-256color", {none, std::nullopt}, "", "", {typed}},
@@ -113,13 +104,11 @@ TEST(KeyboardQueryAnswers, areEventsTakenOutOfTheStreamInOrder) {
   constexpr auto modifyOtherKeys = EventType::modifyOtherKeysAnswer;
   const std::vector<AnswerCase> cases = {
       {"\x1b[?0u\x1b[?62;22c", flags},
-      {"\x1b[?31u\x1b[?1;2c", flags},
       {"\x1b[?1;2c", attributes},
       {"\x1b[?64;1;2;6;9;15;18;21;22c", attributes},
       {"\x1b[?1;2c\x1b[?1u", attributes},
       {"", std::nullopt},
       {"\x1b[?1;2", std::nullopt},
-      {"\x1b[?", std::nullopt},
       {"abc\x1b[A", std::nullopt},
       {"q\x1b[1;5Au\x1b[?0u\x1b[?6c", flags},
       {"\x1b[?1;2$y\x1b[?5u", flags},

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -13,7 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "console/keyboardNegotiation.hpp"
 #include "console/terminalSession.hpp"
+#include "keys/keyCodes.hpp"
+#include "keys/keyboardMode.hpp"
 
 namespace {
 
@@ -25,6 +29,27 @@ constexpr int terminalDescriptor = 7;
 // the session waits.
 class FakeTerminal final : public TerminalCalls {
  public:
+  FakeTerminal() = default;
+  // A terminal whose input is read for real: each arrival's bytes go into a
+  // pipe when a wait reaches them, and once none is left it hangs up.
+  explicit FakeTerminal(const std::vector<std::pair<long long, std::string>>& input) {
+    if (pipe(pipeEnds) == 0) {
+      for (const auto& [at, bytes] : input) {
+        arrivals.push_back(at);
+        arrivingBytes.push_back(bytes);
+      }
+    }
+  }
+  ~FakeTerminal() override {
+    for (const int end : pipeEnds) {
+      if (end >= 0) {
+        close(end);
+      }
+    }
+  }
+  FakeTerminal(const FakeTerminal&) = delete;
+  FakeTerminal& operator=(const FakeTerminal&) = delete;
+
   bool settingsFail = false;
   bool inFront = true;
   std::string transcript;
@@ -46,7 +71,7 @@ class FakeTerminal final : public TerminalCalls {
   // Called at a read of nothing, as the kernel's stop and continue would.
   std::function<void()> whileProbing;
 
-  int openTerminal() override { return terminalDescriptor; }
+  int openTerminal() override { return pipeEnds[0] >= 0 ? pipeEnds[0] : terminalDescriptor; }
   void closeTerminal(int /*descriptor*/) override {}
   int getSettings(int /*descriptor*/, struct termios& settings) override {
     settings = {};
@@ -74,6 +99,15 @@ class FakeTerminal final : public TerminalCalls {
   int waitForInput(int /*descriptor*/, int waitMs) override {
     if (!arrivals.empty() && (waitMs < 0 || arrivals.front() <= clock + waitMs)) {
       clock = std::max(clock, arrivals.front());
+      for (; !arrivingBytes.empty() && arrivals.front() <= clock; arrivals.pop_front(), arrivingBytes.pop_front()) {
+        EXPECT_EQ(write(pipeEnds[1], arrivingBytes.front().data(), arrivingBytes.front().size()),
+                  static_cast<ssize_t>(arrivingBytes.front().size()));
+      }
+      return 1;
+    }
+    if (pipeEnds[1] >= 0 && arrivals.empty()) {
+      close(pipeEnds[1]);
+      pipeEnds[1] = -1;
       return 1;
     }
     clock += std::max(waitMs, 0);
@@ -97,6 +131,10 @@ class FakeTerminal final : public TerminalCalls {
   long long monotonicMs() override { return clock; }
   void pauseMs(int waitMs) override { clock += waitMs; }
   bool groupLedHere() override { return leadsGroup; }
+
+ private:
+  int pipeEnds[2] = {-1, -1};
+  std::deque<std::string> arrivingBytes;
 };
 
 // What happens while the process is stopped: nothing when the kernel
@@ -274,15 +312,17 @@ TEST(SessionSettings, RefusedSettingsLeaveTheSessionCookedWithNothingToUndo) {
 
 // A session as the tool has it while it waits for keys: raw, the keyboard
 // mode pushed.
+void startWaiting(TerminalSession& session, FakeTerminal& terminal) {
+  ASSERT_TRUE(session.begin());
+  session.enterRawMode();
+  session.useKeyboardMode("push", "pop");
+  ASSERT_EQ(terminal.transcript, "raw push ");
+  terminal.transcript.clear();
+}
+
 class WaitingSession : public testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(session.begin());
-    session.enterRawMode();
-    session.useKeyboardMode("push", "pop");
-    ASSERT_EQ(terminal.transcript, "raw push ");
-    terminal.transcript.clear();
-  }
+  void SetUp() override { startWaiting(session, terminal); }
 
   FakeTerminal terminal;
   TerminalSession session{terminal};
@@ -340,53 +380,49 @@ TEST(SessionWaits, LedByTheProcessOrItsParentAWaitWithoutLimitIsLeftToTheRead) {
   EXPECT_GE(terminal.lookedAtForeground, 1);
 }
 
-TEST_F(WaitingSession, BehindItRestoresAndEndsWhereItMayNeverRead) {
-  // The shell took the terminal back (the job that started the tool ended):
-  // keys typed later are the shell's.
-  terminal.inFront = false;
-  terminal.arrivals = {500};
-  terminal.probeError = EIO;
-  EXPECT_EQ(session.waitForInput(-1), InputWait::ended);
-  EXPECT_EQ(terminal.transcript, "saved pop probe ");
-  EXPECT_EQ(terminal.clock, foregroundCheckMs) << "found at the first look";
-  EXPECT_EQ(terminal.arrivals.size(), 1U);
-  EXPECT_FALSE(session.isRaw());
-  EXPECT_FALSE(session.keyboardModeOn());
-}
+struct BehindCase {
+  const char* what;
+  long long frontUntil;  // -1: behind from the start
+  int probeError;
+  bool broughtToFront;  // the read of nothing stops it, fg continues it
+  InputWait outcome;
+  std::string transcript;
+  long long keyAt;
+  long long foundBy;  // the latest clock time the wait may end at
+};
 
-TEST_F(WaitingSession, LosingTheFrontWhileWaitingIsFoundWithinALook) {
-  // The shell takes the terminal back while the tool waits, and the keys
-  // then typed are its own: the tool reads none of them.
-  terminal.frontUntil = 250;
-  terminal.arrivals = {400};
-  terminal.probeError = EIO;
-  EXPECT_EQ(session.waitForInput(-1), InputWait::ended);
-  EXPECT_EQ(terminal.transcript, "saved pop probe ");
-  EXPECT_LE(terminal.clock, 250 + foregroundCheckMs);
-  EXPECT_EQ(terminal.arrivals.size(), 1U);
-}
-
-TEST_F(WaitingSession, BehindItStopsAndTakesRawModeUpAgainInFront) {
-  // The read of nothing stops the process (SIGTTIN); fg continues it in
-  // front, where the continue's handler takes raw mode up again.
-  terminal.inFront = false;
-  terminal.arrivals = {foregroundCheckMs + 50};
-  terminal.whileProbing = [this] {
-    terminal.inFront = true;
-    session.resume();
+// Found behind, the session restores the terminal and lets the kernel
+// decide with a read of nothing; keys typed then are the shell's.
+TEST(SessionWaits, BehindTheTerminalGoesBackAndTheKernelDecides) {
+  constexpr long long look = foregroundCheckMs;
+  const std::vector<BehindCase> cases = {
+      {"the shell took the terminal back", -1, EIO, false, InputWait::ended, "saved pop probe ", 500, look},
+      {"the shell takes it back during the wait", 250, EIO, false, InputWait::ended, "saved pop probe ", 400,
+       250 + look},
+      {"a hung-up terminal is left to the read", -1, 0, false, InputWait::ready, "saved pop probe ", 500, look},
+      {"stopped, then continued in front", -1, 0, true, InputWait::ready, "saved pop probe raw push ", look + 50,
+       look + 50},
   };
-  EXPECT_EQ(session.waitForInput(-1), InputWait::ready);
-  EXPECT_EQ(terminal.transcript, "saved pop probe raw push ");
-  EXPECT_TRUE(session.isRaw());
-  EXPECT_TRUE(session.keyboardModeOn());
-}
-
-TEST_F(WaitingSession, AHungUpTerminalIsLeftToTheReadToTell) {
-  // Nobody is in front and a read is not refused: the read shows the end.
-  terminal.inFront = false;
-  terminal.probeError = 0;
-  EXPECT_EQ(session.waitForInput(-1), InputWait::ready);
-  EXPECT_EQ(terminal.transcript, "saved pop probe ");
+  for (const BehindCase& behind : cases) {
+    FakeTerminal terminal;
+    TerminalSession session(terminal);
+    startWaiting(session, terminal);
+    terminal.inFront = behind.frontUntil >= 0;
+    terminal.frontUntil = behind.frontUntil;
+    terminal.arrivals = {behind.keyAt};
+    terminal.probeError = behind.probeError;
+    if (behind.broughtToFront) {
+      terminal.whileProbing = [&terminal, &session] {
+        terminal.inFront = true;
+        session.resume();
+      };
+    }
+    EXPECT_EQ(session.waitForInput(-1), behind.outcome) << behind.what;
+    EXPECT_EQ(terminal.transcript, behind.transcript) << behind.what;
+    EXPECT_LE(terminal.clock, behind.foundBy) << behind.what;
+    EXPECT_EQ(session.isRaw(), behind.broughtToFront) << behind.what;
+    EXPECT_EQ(session.keyboardModeOn(), behind.broughtToFront) << behind.what;
+  }
 }
 
 TEST_F(WaitingSession, WhenTheParentEndsItRestoresAtOnceAndLooksAgainLater) {
@@ -436,6 +472,48 @@ TEST_F(WaitingSession, BehindTheNormalEndThrowsNothingAway) {
   session.finish();
   EXPECT_EQ(terminal.transcript, "saved pop ");
   EXPECT_EQ(terminal.arrivals.size(), 1U);
+}
+
+struct QueryCase {
+  const char* what;
+  std::vector<std::pair<long long, std::string>> input;
+  std::string_view modeSent;  // empty when the keyboard is left as it is
+  std::vector<int> codes;     // what the reader is given afterwards
+};
+
+// The keyboard query waits keyboardQueryWaitMs for the answers; the keys
+// typed meanwhile stay for the reader, in order.
+TEST(KeyboardQueryWait, TakesTheAnswersWithinTheWaitAndKeepsTheKeysTypedMeanwhile) {
+  constexpr long long limit = keyboardQueryWaitMs;
+  const std::string flagsAndAttributes = "\x1b[?1u\x1b[?62c";
+  const std::vector<QueryCase> cases = {
+      {"answers just inside the wait", {{limit - 50, flagsAndAttributes}}, pushEnhancedKeys, {}},
+      {"answers after the wait are skipped", {{limit + 50, flagsAndAttributes + "x"}}, "", {'x'}},
+      {"keys before, between and after the answers",
+       {{100, "q"}, {200, "\x1b[?1u"}, {300, "w\x1b[?62c"}, {400, "\x1b[A"}},
+       pushEnhancedKeys,
+       {'q', 'w', 224, 72}},
+      {"a modifyOtherKeys level, then the attributes", {{50, "\x1b[>4;1m\x1b[?62c"}}, setModifyOtherKeys, {}},
+  };
+  const TerminalFamilyRow& family = familyOfTerm("xterm-256color");
+  for (const QueryCase& query : cases) {
+    FakeTerminal terminal(query.input);
+    TerminalSession session(terminal);
+    ASSERT_TRUE(session.begin());
+    session.enterRawMode();
+    TerminalInput input(session, family.family);
+    negotiateKeyboardMode(session, input, family);
+    EXPECT_LE(terminal.clock, limit) << query.what;
+    const std::string sent = query.modeSent.empty() ? "" : std::string(query.modeSent) + " ";
+    EXPECT_EQ(terminal.transcript, "raw " + std::string(keyboardQueryFor(family)) + " " + sent) << query.what;
+    std::vector<int> codes;
+    for (StreamItem item = input.nextEvent(); item.status == StreamStatus::event; item = input.nextEvent()) {
+      for (const char code : codeSequence(codesOf(item.event))) {
+        codes.push_back(static_cast<unsigned char>(code));
+      }
+    }
+    EXPECT_EQ(codes, query.codes) << query.what;
+  }
 }
 
 }  // namespace
