@@ -62,6 +62,11 @@ TEST(KeyExplanation, namesTheKeyAndQuotesTheBytesTheTerminalSent) {
       // Ctrl and Alt.
       {"\x01", R"(Ctrl+A  "\x01")"},
       {std::string(1, '\0'), R"(Ctrl+2  "\x00")"},
+      {"\x1c", R"(Ctrl+Backslash  "\x1c")"},
+      {"\x1d", R"(Ctrl+Right bracket  "\x1d")"},
+      {"\x1e", R"(Ctrl+Shift+6  "\x1e")"},
+      {"\x1f", R"(Ctrl+Shift+Minus  "\x1f")"},
+      {"\b", R"(Backspace  "\x08")"},
       {"\x1bx", R"(Alt+X  "\ex")"},
       {"\x1b\x1b[A", R"(Alt+Up  "\e\e[A")"},
       // National characters: the character itself.
@@ -91,12 +96,23 @@ TEST(KeyExplanation, namesTheKeyAndQuotesTheBytesTheTerminalSent) {
 
 TEST(KeyExplanation, fallsBackToBytesWhereTheOutputTakesNoUtf8) {
   EXPECT_EQ(explainBytes("\xc3\xa4", false), R"(\xc3\xa4  "\xc3\xa4")");
-  // A C1 control is no character to show, even in UTF-8.
-  EXPECT_EQ(explainBytes("\xc2\x9b", true), R"(\xc2\x9b  "\xc2\x9b")");
   EXPECT_EQ(explainBytes("a", false), R"(A  "a")");
-  // Nor are the bidirectional controls, which reorder the text after them.
-  EXPECT_EQ(explainBytes("\u202e", true), R"(\xe2\x80\xae  "\xe2\x80\xae")");
-  EXPECT_EQ(explainBytes("\u2067", true), R"(\xe2\x81\xa7  "\xe2\x81\xa7")");
+  // In UTF-8 the C1 controls, the zero-width and bidirectional marks and the
+  // byte order mark are no characters to show, from the first of each range
+  // to the last; the characters just outside those ranges are.
+  const auto hexOf = [](std::string_view bytes) {
+    std::string hex;
+    for (const char byte : bytes) {
+      hex += "\\x" + std::string(1, "0123456789abcdef"[(byte >> 4) & 0xF]) + "0123456789abcdef"[byte & 0xF];
+    }
+    return hex;
+  };
+  for (const char* hidden : {"\u0080", "\u009f", "\u200b", "\u200f", "\u2028", "\u202e", "\u2066", "\u2069"}) {
+    EXPECT_EQ(explainBytes(hidden, true), hexOf(hidden) + "  \"" + hexOf(hidden) + '"') << showBytes(hidden);
+  }
+  for (const char* shown : {"\u00a0", "\u2010", "\u202f", "\u206a"}) {
+    EXPECT_EQ(explainBytes(shown, true), shown + ("  \"" + hexOf(shown)) + '"') << showBytes(shown);
+  }
 }
 
 TEST(KeyExplanation, neverHoldsAControlByte) {
@@ -133,8 +149,12 @@ TEST(KeyExplanation, showsAConsoleRecordsScanCodeVirtualKeyAndFlags) {
       {consoleRecord(13, 0x1C, 0x0D, enhancedKey), "Keypad Enter  scan 0x1c vk 0x0d enhanced"},
       {consoleRecord(0, 0x20, 0x44, rightAltPressed | leftCtrlPressed | shiftPressed),
        "Ctrl+Alt+Shift+D  scan 0x20 vk 0x44 left-ctrl right-alt shift"},
-      // A character of the console's code page: its byte.
+      // A character of the console's code page: its byte, with Alt named
+      // but not AltGr, which the console reports as Ctrl+Alt.
       {consoleRecord(0x84, 0x28, 0xDE, 0), R"(\x84  scan 0x28 vk 0xde)"},
+      {consoleRecord(0x84, 0x28, 0xDE, leftAltPressed), R"(Alt+\x84  scan 0x28 vk 0xde left-alt)"},
+      {consoleRecord(0x84, 0x28, 0xDE, leftCtrlPressed | rightAltPressed),
+       R"(\x84  scan 0x28 vk 0xde left-ctrl right-alt)"},
   };
   for (const ExplainedRecord& explained : cases) {
     EXPECT_EQ(keyExplanation(keyDetailsOf(explained.record), false), explained.explanation)

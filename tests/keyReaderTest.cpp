@@ -82,7 +82,9 @@ TEST(KeyReaderTwoCodeKeys, FunctionKeyGivesLeadThenSecondWithoutReadingAgain) {
   const EventSource source = sourceFor(console);
   EXPECT_EQ(nextKeyCode(state, source), 0);
   EXPECT_EQ(console.nextRecord, 1U);
+  EXPECT_EQ(state.lastKey->scanCode, 59) << "the lead's row is explained by its key";
   EXPECT_EQ(nextKeyCode(state, source), 59);
+  EXPECT_FALSE(state.lastKey) << "the second code's row has no key of its own";
   EXPECT_EQ(console.nextRecord, 1U) << "the held code must not read a record";
   EXPECT_EQ(console.beginCalls, 1) << "the held code must not touch the console mode";
 }

@@ -49,6 +49,21 @@ TEST_F(OutputBufferTest, WritesWhatItHoldsAtAFlushAndLargeTextAtOnce) {
   const std::string large(100'000, 'x');
   stream << "head " << large << std::flush;
   EXPECT_EQ(recorded.calls, (std::vector<std::string>{"row 1\nrow 2\n", "head ", large}));
+  // Byte by byte: each time the buffer is full it goes out, and the byte
+  // that found it full is kept.
+  recorded = {};
+  std::string bytes;
+  for (int index = 0; index < 20'000; ++index) {
+    bytes += static_cast<char>('a' + index % 26);
+    stream.put(bytes.back());
+  }
+  stream.flush();
+  std::string written;
+  for (const std::string& call : recorded.calls) {
+    written += call;
+  }
+  EXPECT_EQ(written, bytes);
+  EXPECT_GT(recorded.calls.size(), 2U);
   EXPECT_TRUE(stream.good());
   EXPECT_EQ(buffer.error(), 0);
 }

@@ -440,6 +440,7 @@ TEST(KittyKeys, carryTheCharacterOrTheKeyOfEachState) {
                          {"Backspace", "\x1b[127u", {8}},
                          {"Ctrl+Backspace", "\x1b[127;5u", {127}},
                          {"shifted key given", "\x1b[97:65;2u", {'A'}},
+                         {"shifted key given, Shift not held", "\x1b[97:65u", {'a'}},
                          {"text given", "\x1b[97;2;65u", {'A'}},
                          {"Cyrillic Ctrl+es by its base layout key", "\x1b[1089::99;5u", {3}},
                          {"Russian Ctrl+ef with its text", "\x1b[1092::97;5;1092u", {1}},

@@ -70,6 +70,9 @@ class FakeTerminal final : public TerminalCalls {
   bool leadsGroup = false;
   // Called at a read of nothing, as the kernel's stop and continue would.
   std::function<void()> whileProbing;
+  // How many bytes each write takes, first to last; -1 fails with EINTR and
+  // -2 with EIO. Every write takes all when none is left.
+  std::deque<int> writesTake;
 
   int openTerminal() override { return pipeEnds[0] >= 0 ? pipeEnds[0] : terminalDescriptor; }
   void closeTerminal(int /*descriptor*/) override {}
@@ -89,8 +92,16 @@ class FakeTerminal final : public TerminalCalls {
     return 0;
   }
   ssize_t writeBytes(int /*descriptor*/, const char* bytes, std::size_t count) override {
-    transcript += std::string(bytes, count) + " ";
-    return static_cast<ssize_t>(count);
+    const int takes = writesTake.empty() ? static_cast<int>(count) : writesTake.front();
+    if (!writesTake.empty()) {
+      writesTake.pop_front();
+    }
+    if (takes < 0) {
+      errno = takes == -1 ? EINTR : EIO;
+      return -1;
+    }
+    transcript += std::string(bytes, static_cast<std::size_t>(takes)) + " ";
+    return takes;
   }
   bool inForeground(int /*descriptor*/) override {
     ++lookedAtForeground;
@@ -308,6 +319,22 @@ TEST(SessionSettings, RefusedSettingsLeaveTheSessionCookedWithNothingToUndo) {
   session.end();
   EXPECT_EQ(terminal.transcript, "");
   EXPECT_EQ(terminal.ttouHeld.size(), 1U) << "only the refused raw mode was tried";
+}
+
+// A write cut short goes on with the rest and one interrupted is tried
+// again; a write that takes nothing or fails ends the sending.
+TEST(SessionSettings, SendingGoesOnAfterShortAndInterruptedWritesOnly) {
+  FakeTerminal terminal;
+  TerminalSession session(terminal);
+  ASSERT_TRUE(session.begin());
+  terminal.writesTake = {2, -1, 3};
+  EXPECT_TRUE(session.send("pushed"));
+  EXPECT_EQ(terminal.transcript, "pu she d ");
+  for (const int stopping : {0, -2}) {
+    terminal.writesTake = {1, stopping};
+    EXPECT_FALSE(session.send("pop")) << stopping;
+  }
+  EXPECT_TRUE(terminal.writesTake.empty());
 }
 
 // A session as the tool has it while it waits for keys: raw, the keyboard
