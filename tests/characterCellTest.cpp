@@ -1,6 +1,7 @@
 #include "table/characterCell.hpp"
 
 #include <gtest/gtest.h>
+#include <iconv.h>
 
 #include <clocale>
 #include <cwchar>
@@ -66,6 +67,32 @@ TEST(CharacterCell, EveryPcGlyphIsOneValidUtf8CharacterOneColumnWide) {
     EXPECT_EQ(wcwidth(character), 1) << "code " << code << ": " << visibleBytes(cell.text);
     EXPECT_EQ(cell.columns, 1) << "code " << code;
   }
+}
+
+// The glyphs of code page 437: the control codes' as a PC draws them, the
+// rest as the C library's converter from code page 437 gives them.
+TEST(CharacterCell, PcGlyphsAreThoseOfCodePage437) {
+  std::string controls;
+  for (int code = 0; code < 0x20; ++code) {
+    controls += characterCell(code, CellRendering::pcGlyphs).text;
+  }
+  EXPECT_EQ(controls, " ☺☻♥♦♣♠•◘○◙♂♀♪♫☼►◄↕‼¶§▬↨↑↓→←∟↔▲▼");
+  EXPECT_EQ(characterCell(0x7F, CellRendering::pcGlyphs).text, "⌂");
+  iconv_t converter = iconv_open("UTF-8", "IBM437");
+  if (converter == reinterpret_cast<iconv_t>(-1)) {
+    GTEST_SKIP() << "the C library converts no code page 437";
+  }
+  for (int code = 0x80; code <= 0xFF; ++code) {
+    char byte = static_cast<char>(code);
+    char converted[8] = {};
+    char* in = &byte;
+    char* out = converted;
+    std::size_t inLeft = 1;
+    std::size_t outLeft = sizeof converted;
+    ASSERT_NE(iconv(converter, &in, &inLeft, &out, &outLeft), static_cast<std::size_t>(-1)) << code;
+    EXPECT_EQ(characterCell(code, CellRendering::pcGlyphs).text, std::string(converted, out)) << "code " << code;
+  }
+  iconv_close(converter);
 }
 
 TEST(CharacterCell, PrintableAsciiIsItselfInEveryRendering) {
