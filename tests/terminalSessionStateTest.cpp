@@ -510,6 +510,17 @@ struct QueryCase {
 
 // The keyboard query waits keyboardQueryWaitMs for the answers; the keys
 // typed meanwhile stay for the reader, in order.
+// The codes of the keys the input gives until it ends.
+std::vector<int> codesRead(TerminalInput& input) {
+  std::vector<int> codes;
+  for (StreamItem item = input.nextEvent(); item.status == StreamStatus::event; item = input.nextEvent()) {
+    for (const char code : codeSequence(codesOf(item.event))) {
+      codes.push_back(static_cast<unsigned char>(code));
+    }
+  }
+  return codes;
+}
+
 TEST(KeyboardQueryWait, TakesTheAnswersWithinTheWaitAndKeepsTheKeysTypedMeanwhile) {
   constexpr long long limit = keyboardQueryWaitMs;
   const std::string flagsAndAttributes = "\x1b[?1u\x1b[?62c";
@@ -533,13 +544,23 @@ TEST(KeyboardQueryWait, TakesTheAnswersWithinTheWaitAndKeepsTheKeysTypedMeanwhil
     EXPECT_LE(terminal.clock, limit) << query.what;
     const std::string sent = query.modeSent.empty() ? "" : std::string(query.modeSent) + " ";
     EXPECT_EQ(terminal.transcript, "raw " + std::string(keyboardQueryFor(family)) + " " + sent) << query.what;
-    std::vector<int> codes;
-    for (StreamItem item = input.nextEvent(); item.status == StreamStatus::event; item = input.nextEvent()) {
-      for (const char code : codeSequence(codesOf(item.event))) {
-        codes.push_back(static_cast<unsigned char>(code));
-      }
-    }
-    EXPECT_EQ(codes, query.codes) << query.what;
+    EXPECT_EQ(codesRead(input), query.codes) << query.what;
+  }
+}
+
+// The rest of a key that comes within the Escape wait is part of it; after
+// the wait the Escape is a key of its own and the rest are keys too.
+TEST(EscapeWait, TheRestOfAKeyCountsOnlyWithinTheWait) {
+  const std::vector<std::pair<long long, std::vector<int>>> cases = {
+      {escapeWaitMs - 5, {224, 72}},
+      {escapeWaitMs + 5, {27, '[', 'A'}},
+  };
+  for (const auto& [restAt, codes] : cases) {
+    FakeTerminal terminal({{0, "\x1b"}, {restAt, "[A"}});
+    TerminalSession session(terminal);
+    ASSERT_TRUE(session.begin());
+    TerminalInput input(session, TerminalFamily::xterm);
+    EXPECT_EQ(codesRead(input), codes) << "rest after " << restAt << " ms";
   }
 }
 
