@@ -112,8 +112,10 @@ int waitWhileReading(PtyProcess& process, std::string& output, milliseconds time
 
 bool readUntilShown(const PtyProcess& process, std::string& screen, std::string_view part, int count,
                     milliseconds timeout) {
+  // A program that writes without end, rows of -1 say, ends the wait too.
+  constexpr std::size_t floodSize = std::size_t{1} << 20;
   const auto deadline = Clock::now() + scaled(timeout);
-  while (countOf(screen, part) < count && Clock::now() < deadline) {
+  while (countOf(screen, part) < count && Clock::now() < deadline && screen.size() < floodSize) {
     readChunk(process, screen, milliseconds(20));
   }
   const bool shown = countOf(screen, part) >= count;

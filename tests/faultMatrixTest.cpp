@@ -1,5 +1,5 @@
 // The tool under faults around it: its terminal hung up, no terminal at all,
-// standard input redirected, a burst of keys. Nothing typed is lost, the
+// a burst of keys. Nothing typed is lost, the
 // tool ends, and the terminal comes back as it was.
 
 #include <fcntl.h>
@@ -11,7 +11,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -147,24 +146,6 @@ TEST(NoTerminal, WritesTheMinusOneRowSaysWhyAndEndsAtOnceWithStatusOne) {
   EXPECT_NE(output.find("|     -1      |  ffffffff   | 37777777777 "), std::string::npos) << visibleBytes(output);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << "wait status " << status;
   EXPECT_LT(elapsed, scaled(milliseconds(100)).count());
-}
-
-// ------------------------------------------------ redirected streams
-
-TEST(RedirectedInput, BytesOnStandardInputAreNeverKeys) {
-  const std::filesystem::path input = temporaryPath("standard-input");
-  std::ofstream(input) << "aaaa bbbb";
-  PtyOptions options;
-  options.standardInputFile = input.string();
-  std::string output;
-  PtyProcess process = startTool(output, KeyboardAnswer::deviceAttributes, options);
-  const EndOnExit ended([&process, &input] {
-    closePty(process);
-    std::filesystem::remove(input);
-  });
-  finishRun(process, output, "xy ");
-  const std::string expected = legacyScreen({'x', 'y', ' '});
-  EXPECT_EQ(output, expected) << firstDifference(output, expected);
 }
 
 // ------------------------------------------------------------ burst

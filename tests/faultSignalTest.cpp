@@ -41,23 +41,15 @@ constexpr int rowsBeforeSignal = 50;
 
 std::uint64_t bit(int signalNumber) { return std::uint64_t{1} << (signalNumber - 1); }
 
-// The caught and ignored signals of a process, as /proc shows them.
-struct SignalMasks {
-  std::uint64_t caught = 0;
-  std::uint64_t ignored = 0;
-};
-
-SignalMasks signalMasks(pid_t pid) {
+// A signal mask of a process as /proc shows it: SigCgt (caught) or SigIgn.
+std::uint64_t signalMask(pid_t pid, std::string_view field) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  SignalMasks masks;
   for (std::string line; std::getline(status, line);) {
-    if (line.starts_with("SigCgt:")) {
-      masks.caught = std::stoull(line.substr(7), nullptr, 16);
-    } else if (line.starts_with("SigIgn:")) {
-      masks.ignored = std::stoull(line.substr(7), nullptr, 16);
+    if (line.starts_with(field)) {
+      return std::stoull(line.substr(field.size() + 1), nullptr, 16);
     }
   }
-  return masks;
+  return 0;
 }
 
 // The tool catches every signal whose default action ends or stops it, the
@@ -78,10 +70,8 @@ void expectSignalsCaught(pid_t pid, std::uint64_t ignoredAtStart) {
   const std::uint64_t takenEvenIgnored =
       bit(SIGABRT) | bit(SIGBUS) | bit(SIGFPE) | bit(SIGILL) | bit(SIGSEGV) | bit(SIGSYS) | bit(SIGTRAP) | bit(SIGURG);
   const std::uint64_t staysIgnored = ignoredAtStart & ~takenEvenIgnored;
-  const SignalMasks masks = signalMasks(pid);
-  EXPECT_EQ(masks.caught, catchable & ~(bit(SIGPIPE) | bit(SIGCHLD) | bit(SIGWINCH) | staysIgnored))
-      << std::hex << "caught " << masks.caught;
-  EXPECT_EQ(masks.ignored, bit(SIGPIPE) | staysIgnored) << std::hex << "ignored " << masks.ignored;
+  EXPECT_EQ(signalMask(pid, "SigCgt"), catchable & ~(bit(SIGPIPE) | bit(SIGCHLD) | bit(SIGWINCH) | staysIgnored));
+  EXPECT_EQ(signalMask(pid, "SigIgn"), bit(SIGPIPE) | staysIgnored);
 }
 
 // ------------------------------------------------------------- runs
@@ -97,11 +87,11 @@ PtyProcess startWaitingForKeys(std::string& output, const PtyOptions& extra = {}
   return process;
 }
 
-// Presses `keys` and reads until `rows` rows of `code` have come, then
-// stops reading, so that the tool soon blocks writing the next ones.
-void startBurst(PtyProcess& process, std::string& output, const std::string& keys, int code, int rows) {
-  sendBytes(process, keys);
-  readUntilShown(process, output, rowOnTerminal(code), rows);
+// Presses `a` burstKeys times and reads rowsBeforeSignal rows, then stops
+// reading, so that the tool soon blocks writing the next ones.
+void startBurst(PtyProcess& process, std::string& output) {
+  sendBytes(process, std::string(burstKeys, 'a'));
+  readUntilShown(process, output, rowOnTerminal('a'), rowsBeforeSignal);
   std::this_thread::sleep_for(milliseconds(20));
 }
 
@@ -142,7 +132,7 @@ TEST_P(TerminatingSignal, RestoresTheTerminalAndKillsTheToolByTheSameSignal) {
   const EndOnExit ended([&process] { closePty(process); });
   expectSignalsCaught(process.pid, 0);
   if (signalCase.whileWriting) {
-    startBurst(process, output, std::string(burstKeys, 'a'), 'a', rowsBeforeSignal);
+    startBurst(process, output);
   }
   expectDeathBy(process, output, signalCase.signalNumber);
   EXPECT_EQ(countOf(output, setModifyOtherKeys), 1) << "each switch on meets one switch off";
@@ -208,7 +198,7 @@ TEST_P(StopAndContinue, LeaveTheToolRawAndLoseNoKey) {
   std::vector<int> codes = {'k'};
   if (whileWriting) {
     codes.assign(burstKeys, 'a');
-    startBurst(process, output, std::string(burstKeys, 'a'), 'a', rowsBeforeSignal);
+    startBurst(process, output);
   }
   kill(process.pid, SIGTSTP);
   if (whileWriting) {

@@ -22,7 +22,6 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 const std::string dash = "/bin/dash";
@@ -79,19 +78,6 @@ class ShellJob : public testing::Test {
     readUntilShown(pushEnhancedKeys, pushes);
   }
 
-  void startInFront() {
-    type(keycodes);
-    const auto deadline = Clock::now() + scaled(milliseconds(5000));
-    while (tcgetpgrp(shell.master) == shell.pid && Clock::now() < deadline) {
-      std::this_thread::sleep_for(milliseconds(1));
-    }
-    // The shell runs each job in a process group led by its first process.
-    const pid_t front = tcgetpgrp(shell.master);
-    ASSERT_TRUE(front > 0 && front != shell.pid) << "the tool did not start: " << visibleBytes(screen);
-    job = front;
-    takesTheTerminal(1);
-  }
-
   // One key and the space, the key at the closing prompt, and the shell
   // back in front.
   void finish() {
@@ -104,11 +90,6 @@ class ShellJob : public testing::Test {
     EXPECT_TRUE(terminalAsTheShellHasIt()) << describeSettings(currentSettings(shell));
   }
 
-  void expectPushesAndPops(int count) {
-    EXPECT_EQ(countOf(screen, pushEnhancedKeys), count) << visibleBytes(screen);
-    EXPECT_EQ(countOf(screen, popEnhancedKeys), count) << visibleBytes(screen);
-  }
-
   PtyProcess shell;
   pid_t job = -1;
   struct termios cooked {};
@@ -116,7 +97,11 @@ class ShellJob : public testing::Test {
   int prompts = 0;
 };
 
-TEST_F(ShellJob, StartedInTheBackgroundItStopsUntouchedAndTakesTheTerminalInFront) {
+// Started in the background the tool stops untouched. In front it takes
+// the terminal, and each stop gives it back as the shell had it, as does a
+// move behind, where its next read stops it (SIGTTIN); the stop signals take
+// one handler, so SIGTSTP stands for them all. Each push meets one pop.
+TEST_F(ShellJob, TakesTheTerminalOnlyInFront) {
   type(keycodes + " & echo job=$!");
   readToPrompt();
   const std::size_t jobAt = screen.find("\njob=");
@@ -127,40 +112,23 @@ TEST_F(ShellJob, StartedInTheBackgroundItStopsUntouchedAndTakesTheTerminalInFron
   EXPECT_EQ(countOf(screen, keyboardAndModifyOtherKeysQuery), 0) << visibleBytes(screen);
   type("fg");
   takesTheTerminal(1);
-  finish();
-  expectPushesAndPops(1);
-}
-
-TEST_F(ShellJob, BgAfterAStopLeavesTheTerminalToTheShell) {
-  ASSERT_NO_FATAL_FAILURE(startInFront());
-  kill(-job, SIGTSTP);
-  readToPrompt();
-  type("bg");
-  readToPrompt();
-  // Behind, the tool runs until its next read, where SIGTTIN stops it.
-  ASSERT_TRUE(waitForStop(job)) << visibleBytes(screen);
-  EXPECT_TRUE(terminalAsTheShellHasIt()) << describeSettings(currentSettings(shell));
-  EXPECT_EQ(countOf(screen, pushEnhancedKeys), 1) << visibleBytes(screen);
-  type("fg");
-  takesTheTerminal(2);
-  finish();
-  expectPushesAndPops(2);
-}
-
-// Each stop gives the terminal back to the shell as it had it; the stop
-// signals take one handler, so SIGTSTP, twice, stands for them all.
-TEST_F(ShellJob, StopsInFrontGiveTheShellItsTerminalAndEachPushMeetsOnePop) {
-  ASSERT_NO_FATAL_FAILURE(startInFront());
   for (int stop = 1; stop <= 2; ++stop) {
     kill(-job, SIGTSTP);
     readToPrompt();
     EXPECT_TRUE(terminalAsTheShellHasIt()) << "stop " << stop << ": " << describeSettings(currentSettings(shell));
     EXPECT_EQ(countOf(screen, popEnhancedKeys), stop) << visibleBytes(screen);
+    if (stop == 2) {
+      type("bg");
+      readToPrompt();
+      ASSERT_TRUE(waitForStop(job)) << visibleBytes(screen);
+      EXPECT_TRUE(terminalAsTheShellHasIt()) << describeSettings(currentSettings(shell));
+    }
     type("fg");
     takesTheTerminal(stop + 1);
   }
   finish();
-  expectPushesAndPops(3);
+  EXPECT_EQ(countOf(screen, pushEnhancedKeys), 3) << visibleBytes(screen);
+  EXPECT_EQ(countOf(screen, popEnhancedKeys), 3) << visibleBytes(screen);
 }
 
 }  // namespace

@@ -227,9 +227,14 @@ const FaultRow faultRows[] = {
     {"UnsetTerm", "(unset TERM; exec {tool}); echo \"[status $?]\"", aTerminalThatTakesNoQuery, 0, "", 0},
 };
 
-std::string filledIn(std::string text, const std::string& field, const std::string& value) {
-  for (std::size_t at = text.find(field); at != std::string::npos; at = text.find(field, at + value.size())) {
-    text.replace(at, field.size(), value);
+// The command line with {tool}, {dir} and {nonblocking} filled in.
+std::string filledIn(std::string text, const std::filesystem::path& directory) {
+  for (const auto& [field, value] : {std::pair<std::string, std::string>{"{tool}", keycodes},
+                                     {"{dir}", directory.string()},
+                                     {"{nonblocking}", nonBlockingOutput}}) {
+    for (std::size_t at = text.find(field); at != std::string::npos; at = text.find(field, at + value.size())) {
+      text.replace(at, field.size(), value);
+    }
   }
   return text;
 }
@@ -293,10 +298,7 @@ TEST_P(FaultMatrix, LeavesTheShellAsItWas) {
   if (underValgrind() && std::string_view(row.name) == "OutputClosed") {
     GTEST_SKIP() << "valgrind's own log file takes the closed standard output";
   }
-  std::string commandLine = filledIn(row.commandLine, "{tool}", keycodes);
-  commandLine = filledIn(commandLine, "{dir}", terminal.directory.string());
-  commandLine = filledIn(commandLine, "{nonblocking}", nonBlockingOutput);
-  terminal.type(commandLine);
+  terminal.type(filledIn(row.commandLine, terminal.directory));
   row.play(terminal);
   if (row.status >= 0) {
     EXPECT_NE(terminal.screen.find("[status " + std::to_string(row.status) + "]"), std::string::npos)
