@@ -1,11 +1,17 @@
 #include "faultHelpers.hpp"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
+#include <thread>
 
+#include "keys/keyboardMode.hpp"
+#include "terminalChecks.hpp"
 #include "transcript.hpp"
 
 namespace {
@@ -33,23 +39,88 @@ std::string around(const std::string& text, std::size_t at) {
   return visibleBytes(text.substr(start, 2 * contextBytes));
 }
 
+// What the terminal holds of the program's output, without a wait for quiet:
+// a read that would block returns only after the kernel has passed on every
+// byte written before it.
+void readPending(const PtyProcess& process, std::string& output) {
+  const int flags = fcntl(process.master, F_GETFL);
+  fcntl(process.master, F_SETFL, flags | O_NONBLOCK);
+  char buffer[4096];
+  for (ssize_t count = 0; (count = read(process.master, buffer, sizeof buffer)) > 0;) {
+    output.append(buffer, static_cast<std::size_t>(count));
+  }
+  fcntl(process.master, F_SETFL, flags);
+}
+
 }  // namespace
 
+double timeScale() {
+  const char* fromEnvironment = std::getenv("KEYCODES_TEST_TIME_SCALE");
+  const double extra = fromEnvironment != nullptr ? std::strtod(fromEnvironment, nullptr) : 1.0;
+  return sanitizerScale * (extra >= 1.0 ? extra : 1.0);
+}
+
+milliseconds scaled(milliseconds bound) {
+  return milliseconds(static_cast<long long>(static_cast<double>(bound.count()) * timeScale()));
+}
+
+bool underValgrind() {
+  const char* preloaded = std::getenv("LD_PRELOAD");
+  return preloaded != nullptr && std::string_view(preloaded).find("vgpreload") != std::string_view::npos;
+}
+
+PtyProcess startTool(std::string& output, KeyboardAnswer answer, const PtyOptions& options,
+                     const std::string& program) {
+  PtyProcess process = startInPty(program, options);
+  EXPECT_TRUE(answerKeyboardQuery(process, output, answer)) << visibleBytes(output);
+  EXPECT_TRUE(waitForRawMode(process, scaled(milliseconds(5000)))) << describeSettings(currentSettings(process));
+  return process;
+}
+
+std::string legacyScreen(const std::vector<int>& codes) {
+  return asTerminalShowsIt(expectedGreeting()) + std::string(keyboardProtocolQuery) + rowsOnTerminal(codes) +
+         closingPrompt;
+}
+
+void finishRun(PtyProcess& process, std::string& output, std::string_view keys, std::string_view finalKey) {
+  sendBytes(process, keys);
+  const std::string table = readUntil(process, closingPrompt, promptWait());
+  output += table;
+  EXPECT_NE(table.find(closingPrompt), std::string::npos) << "no closing prompt: " << visibleBytes(output);
+  sendBytes(process, finalKey);
+  const int status = waitWhileReading(process, output);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
+  expectSettingsRestored(process);
+}
+
 int waitWhileReading(PtyProcess& process, std::string& output, milliseconds timeout) {
-  const auto deadline = Clock::now() + timeout;
+  const auto deadline = Clock::now() + scaled(timeout);
   int status = 0;
   while (Clock::now() < deadline) {
     if (waitpid(process.pid, &status, WNOHANG) == process.pid) {
       process.pid = -1;
-      output += readAvailable(process, milliseconds(20));
+      readPending(process, output);
       return status;
     }
-    output += readAvailable(process, readStep);
+    readChunk(process, output, readStep);
   }
   kill(process.pid, SIGKILL);
   waitpid(process.pid, &status, 0);
   process.pid = -1;
   return -1;
+}
+
+bool readUntilShown(const PtyProcess& process, std::string& screen, std::string_view part, int count,
+                    milliseconds timeout) {
+  // A program that writes without end, rows of -1 say, ends the wait too.
+  constexpr std::size_t floodSize = std::size_t{1} << 20;
+  const auto deadline = Clock::now() + scaled(timeout);
+  while (countOf(screen, part) < count && Clock::now() < deadline && screen.size() < floodSize) {
+    readChunk(process, screen, milliseconds(20));
+  }
+  const bool shown = countOf(screen, part) >= count;
+  EXPECT_TRUE(shown) << "waiting for " << visibleBytes(part) << " x" << count << " in\n" << visibleBytes(screen);
+  return shown;
 }
 
 std::string firstDifference(const std::string& actual, const std::string& expected) {
@@ -69,23 +140,26 @@ std::string withoutEvery(std::string text, std::string_view part, int& count) {
   return text;
 }
 
-double timeScale() {
-  const char* fromEnvironment = std::getenv("KEYCODES_TEST_TIME_SCALE");
-  const double extra = fromEnvironment != nullptr ? std::strtod(fromEnvironment, nullptr) : 1.0;
-  return sanitizerScale * (extra >= 1.0 ? extra : 1.0);
-}
-
-milliseconds scaled(milliseconds bound) {
-  return milliseconds(static_cast<long long>(static_cast<double>(bound.count()) * timeScale()));
-}
-
-bool underValgrind() {
-  const char* preloaded = std::getenv("LD_PRELOAD");
-  return preloaded != nullptr && std::string_view(preloaded).find("vgpreload") != std::string_view::npos;
-}
-
 int countOf(const std::string& text, std::string_view part) {
   int count = 0;
-  withoutEvery(text, part, count);
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) {
+    ++count;
+  }
   return count;
+}
+
+char processState(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  std::getline(stat, line);
+  const std::size_t nameEnd = line.rfind(')');
+  return nameEnd != std::string::npos && nameEnd + 2 < line.size() ? line[nameEnd + 2] : '?';
+}
+
+bool waitForStop(pid_t pid) {
+  const auto deadline = Clock::now() + scaled(milliseconds(5000));
+  while (processState(pid) != 'T' && Clock::now() < deadline) {
+    std::this_thread::sleep_for(milliseconds(1));
+  }
+  return processState(pid) == 'T';
 }

@@ -10,83 +10,66 @@
 #include <vector>
 
 #include "captureOutput.hpp"
-#include "ptyHarness.hpp"
+#include "faultHelpers.hpp"
 #include "terminalChecks.hpp"
 #include "transcript.hpp"
 
 namespace {
 
-const std::string keycodes = KEYCODES_BINARY;
-
-struct OptionRun {
-  int exitStatus = -1;
-  std::string screen;      // standard error, and standard output when not redirected
-  std::string redirected;  // standard output, when redirected to a file
-  bool settingsKept = false;
-  std::string settings;
+struct OptionCase {
+  std::vector<std::string> arguments;
+  bool redirectOutput;
+  int status;
+  // Standard error, and standard output when not redirected: all of it
+  // when the output is redirected, else how it starts.
+  std::string screen;
+  // How standard output starts, when redirected to a file.
+  std::string redirectedStart;
 };
 
-OptionRun runWithArguments(const std::vector<std::string>& arguments, bool redirectOutput) {
-  OptionRun run;
-  PtyOptions options;
-  options.arguments = arguments;
+// Every spelling is a unit test of the command line; here the built tool
+// answers one of each kind without touching the terminal.
+TEST(Options, AnswerWithoutTouchingTheTerminal) {
+  const std::string usage = "Usage: keycodes [OPTION]\r\nTry 'keycodes --help'.\r\n";
+  const OptionCase cases[] = {
+      {{"-h"}, true, 0, "", "Usage: keycodes [OPTION]\n"},
+      {{"--version"}, true, 0, "", "keycodes " KEYCODES_VERSION "\n"},
+      {{"--help"}, false, 0, "Usage: keycodes [OPTION]\r\n", ""},
+      {{"--explainn"}, true, 2, "keycodes: unknown option '--explainn'\r\n" + usage, ""},
+      // Control bytes in an argument reach the terminal escaped.
+      {{"\x9b"
+        "41mRED\x9b"
+        "2J"},
+       true,
+       2,
+       "keycodes: unexpected argument '\\x9b41mRED\\x9b2J'\r\n" + usage,
+       ""},
+  };
   const std::string outputFile = testing::TempDir() + "keycodes-options-" + std::to_string(getpid()) + ".txt";
-  if (redirectOutput) {
-    options.standardOutputFile = outputFile;
+  for (const OptionCase& each : cases) {
+    const std::string name = visibleBytes(each.arguments.front());
+    PtyOptions options;
+    options.arguments = each.arguments;
+    options.standardOutputFile = each.redirectOutput ? outputFile : "";
+    PtyProcess process = startInPty(keycodes, options);
+    std::string screen;
+    const int status = waitWhileReading(process, screen);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == each.status) << name << ": wait status " << status;
+    if (each.redirectOutput) {
+      EXPECT_EQ(screen, each.screen) << name << ": " << visibleBytes(screen);
+      const std::string redirected = fileContents(outputFile);
+      EXPECT_TRUE(redirected.starts_with(each.redirectedStart) && redirected.empty() == each.redirectedStart.empty())
+          << name << ": " << visibleBytes(redirected);
+    } else {
+      EXPECT_TRUE(screen.starts_with(each.screen)) << name << ": " << visibleBytes(screen);
+    }
+    // No table, no keyboard query, no raw control byte.
+    EXPECT_EQ(screen.find_first_of("\x1b\x9b"), std::string::npos) << name << ": " << visibleBytes(screen);
+    EXPECT_EQ(screen.find("Zeichencodes"), std::string::npos) << name << ": " << visibleBytes(screen);
+    expectSettingsRestored(process);
+    closePty(process);
   }
-  PtyProcess process = startInPty(keycodes, options);
-  const int status = waitForExit(process);
-  run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.screen = readAvailable(process, std::chrono::milliseconds(50));
-  const struct termios after = currentSettings(process);
-  run.settingsKept = sameSettings(freshTerminalSettings(), after);
-  run.settings = describeSettings(after);
-  closePty(process);
-  if (redirectOutput) {
-    run.redirected = fileContents(outputFile);
-    std::remove(outputFile.c_str());
-  }
-  return run;
-}
-
-TEST(Options, HelpAndVersionGoToStandardOutputAndExitZero) {
-  struct Case {
-    std::string argument;
-    std::string outputStart;
-  };
-  // Every spelling is a unit test of the command line; here the built tool
-  // answers one of each without touching the terminal.
-  const Case cases[] = {
-      {"-h", "Usage: keycodes [OPTION]\n"},
-      {"--version", "keycodes " KEYCODES_VERSION "\n"},
-  };
-  for (const Case& each : cases) {
-    const OptionRun run = runWithArguments({each.argument}, true);
-    EXPECT_EQ(run.exitStatus, 0) << each.argument;
-    EXPECT_TRUE(run.redirected.starts_with(each.outputStart)) << each.argument << ": " << visibleBytes(run.redirected);
-    // Nothing on the terminal: no table, no keyboard query.
-    EXPECT_EQ(run.screen, "") << each.argument << ": " << visibleBytes(run.screen);
-    EXPECT_TRUE(run.settingsKept) << each.argument << ": " << run.settings;
-  }
-}
-
-TEST(Options, HelpOnTheTerminalIsTheHelpAlone) {
-  const OptionRun run = runWithArguments({"--help"}, false);
-  EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_TRUE(run.screen.starts_with("Usage: keycodes [OPTION]\r\n")) << visibleBytes(run.screen);
-  EXPECT_EQ(run.screen.find('\x1b'), std::string::npos) << "the terminal was queried: " << visibleBytes(run.screen);
-  EXPECT_EQ(run.screen.find("Zeichencodes"), std::string::npos) << visibleBytes(run.screen);
-  EXPECT_TRUE(run.settingsKept) << run.settings;
-}
-
-TEST(Options, AUsageErrorIsReportedOnStandardErrorWithStatusTwo) {
-  const OptionRun run = runWithArguments({"--explainn"}, true);
-  EXPECT_EQ(run.exitStatus, 2);
-  EXPECT_EQ(run.redirected, "") << visibleBytes(run.redirected);
-  EXPECT_EQ(run.screen,
-            "keycodes: unknown option '--explainn'\r\nUsage: keycodes [OPTION]\r\nTry 'keycodes --help'.\r\n")
-      << visibleBytes(run.screen);
-  EXPECT_TRUE(run.settingsKept) << run.settings;
+  std::remove(outputFile.c_str());
 }
 
 }  // namespace

@@ -1,38 +1,25 @@
 // The terminal comes back exactly as it was on every way out of the process,
 // and stays raw while the tool reads keys.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <string>
-#include <thread>
 
-#include "captureOutput.hpp"
 #include "endOnExit.hpp"
-#include "fakeTerminal.hpp"
 #include "faultHelpers.hpp"
 #include "keys/keyboardMode.hpp"
-#include "ptyHarness.hpp"
 #include "terminalChecks.hpp"
 #include "transcript.hpp"
 
 namespace {
 
-using std::chrono::milliseconds;
-
-const std::string keycodes = KEYCODES_BINARY;
 const std::string probe = PROBE_BINARY;
-
-// Starts the tool and waits until it reads keys from a raw terminal.
-PtyProcess startWaitingForKeys() {
-  PtyProcess process = startInPty(keycodes);
-  // Answer as a legacy terminal, so the tool need not wait for the answer.
-  std::string opening;
-  EXPECT_TRUE(answerKeyboardQuery(process, opening, KeyboardAnswer::deviceAttributes)) << visibleBytes(opening);
-  EXPECT_TRUE(waitForRawMode(process));
-  return process;
-}
 
 struct WayOut {
   const char* way;
@@ -44,7 +31,7 @@ struct WayOut {
 class RestoreOnWayOut : public testing::TestWithParam<WayOut> {};
 
 // Every way out restores the settings, and pops the keyboard flags the
-// probe pushed. The terminating signals are tested on the tool itself
+// probe pushed. The signals are tested on the tool itself
 // (faultSignalTest.cpp).
 TEST_P(RestoreOnWayOut, SettingsComeBackAndTheFlagsArePopped) {
   const WayOut wayOut = GetParam();
@@ -57,17 +44,15 @@ TEST_P(RestoreOnWayOut, SettingsComeBackAndTheFlagsArePopped) {
   options.environment = {"ASAN_OPTIONS=handle_segv=0"};
   PtyProcess process = startInPty(probe, options);
   const EndOnExit ended([&process] { closePty(process); });
-  const int status = waitForExit(process);
-  const std::string output = readAvailable(process, milliseconds(20));
+  std::string output;
+  const int status = waitWhileReading(process, output);
   EXPECT_TRUE(output.starts_with(std::string(pushEnhancedKeys) + "raw\r\n"))
       << "the probe did not open its terminal: " << visibleBytes(output);
   EXPECT_EQ(countOf(output, popEnhancedKeys), 1) << visibleBytes(output);
   if (wayOut.killedBy != 0) {
-    ASSERT_TRUE(WIFSIGNALED(status)) << "wait status " << status;
-    EXPECT_EQ(WTERMSIG(status), wayOut.killedBy);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == wayOut.killedBy) << "wait status " << status;
   } else {
-    ASSERT_TRUE(WIFEXITED(status)) << "wait status " << status;
-    EXPECT_EQ(WEXITSTATUS(status), wayOut.exitCode);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == wayOut.exitCode) << "wait status " << status;
   }
   expectSettingsRestored(process);
 }
@@ -77,61 +62,44 @@ INSTANTIATE_TEST_SUITE_P(WaysOut, RestoreOnWayOut,
                                          WayOut{"throw", SIGABRT, 0}, WayOut{"overflow", SIGSEGV, 0}),
                          [](const testing::TestParamInfo<WayOut>& info) { return std::string(info.param.way); });
 
-TEST(JobControl, DiscardedStopLeavesTheToolRawAndReadingKeys) {
-  // Under the test's pty the tool leads its own session, so its process
-  // group is orphaned and the kernel discards the stop it raises again.
-  PtyProcess process = startWaitingForKeys();
-  const EndOnExit ended([&process] { closePty(process); });
-  kill(process.pid, SIGTSTP);
-  std::this_thread::sleep_for(milliseconds(100));
-  EXPECT_TRUE(isRawMode(currentSettings(process))) << describeSettings(currentSettings(process));
-  sendBytes(process, "k");
-  const std::string row = readUntil(process, "\r\n");
-  EXPECT_NE(row.find("107"), std::string::npos) << visibleBytes(row);
-  sendBytes(process, " ");
-  readUntil(process, "Press any key to finish.");
-  sendBytes(process, "x");
-  const int status = waitForExit(process);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
-  expectSettingsRestored(process);
-}
-
 TEST(JobControl, ContinueAfterAStopTakesRawModeUpAgain) {
-  PtyProcess process = startWaitingForKeys();
+  std::string output;
+  PtyProcess process = startTool(output);
   const EndOnExit ended([&process] { closePty(process); });
   kill(process.pid, SIGSTOP);
-  std::this_thread::sleep_for(milliseconds(50));
+  ASSERT_TRUE(waitForStop(process.pid));
   // Something else changes the settings while the tool is stopped, as a
   // shell does when it takes the terminal back.
   const struct termios cooked = freshTerminalSettings();
   tcsetattr(process.master, TCSANOW, &cooked);
   kill(process.pid, SIGCONT);
-  EXPECT_TRUE(waitForRawMode(process, milliseconds(2000)));
-  sendBytes(process, "m ");
-  const std::string rows = readUntil(process, "Press any key to finish.");
-  EXPECT_NE(rows.find("109"), std::string::npos) << visibleBytes(rows);
-  sendBytes(process, "x");
-  waitForExit(process);
-  expectSettingsRestored(process);
+  EXPECT_TRUE(waitForRawMode(process, promptWait()));
+  finishRun(process, output, "m ");
+  EXPECT_TRUE(output.ends_with(rowsOnTerminal({'m', ' '}) + closingPrompt)) << visibleBytes(output);
 }
 
 TEST(RawMode, KeysTypedBeforeItIsEnteredAreKept) {
-  // The tool starts only after a pause, so the keys typed at once are in
-  // the terminal before it opens it, however busy the machine; the cooked
-  // terminal echoes them, which shows that they came before raw mode.
+  // The tool starts only once the keys are in the terminal: its standard
+  // input is a pipe that opens when the test has seen them echoed, which
+  // the cooked terminal does before raw mode.
+  const std::filesystem::path go = std::filesystem::path(testing::TempDir()) / ("go." + std::to_string(getpid()));
+  std::filesystem::remove(go);
+  ASSERT_EQ(mkfifo(go.c_str(), 0600), 0);
   PtyOptions options;
-  options.arguments = {"-c", "sleep 0.3; exec \"$0\"", keycodes};
-  PtyProcess process = startInPty("/bin/sh", options);
-  const EndOnExit ended([&process] { closePty(process); });
+  options.standardInputFile = go.string();
+  PtyProcess process = startInPty(keycodes, options);
+  const EndOnExit ended([&process, &go] {
+    closePty(process);
+    std::filesystem::remove(go);
+  });
   sendBytes(process, "ab ");
-  const std::string output = readUntil(process, closingPrompt);
-  ASSERT_TRUE(output.starts_with("ab ")) << "the keys were not typed ahead: " << visibleBytes(output);
-  const std::string table = asTerminalShowsIt(expectedRows({'a', 'b', ' '})) + closingPrompt;
-  EXPECT_TRUE(output.ends_with(std::string(keyboardProtocolQuery) + table)) << visibleBytes(output);
-  sendBytes(process, "x");
-  const int status = waitForExit(process);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
-  expectSettingsRestored(process);
+  std::string output = readUntil(process, "ab ", promptWait());
+  ASSERT_EQ(output, "ab ") << "the keys were not echoed: " << visibleBytes(output);
+  close(open(go.c_str(), O_WRONLY));
+  EXPECT_TRUE(answerKeyboardQuery(process, output, KeyboardAnswer::deviceAttributes)) << visibleBytes(output);
+  finishRun(process, output, "");
+  const std::string expected = "ab " + legacyScreen({'a', 'b', ' '});
+  EXPECT_EQ(output, expected) << firstDifference(output, expected);
 }
 
 }  // namespace
