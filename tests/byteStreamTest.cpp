@@ -135,6 +135,13 @@ TEST(KeyAtHand, isACodeHeldOrAnEventThatGivesACode) {
     EXPECT_EQ(codeHeld(state) || stream.codeReady(), atHand.keyAtHand)
         << atHand.what << ": " << showBytes(atHand.bytes);
   }
+  // Taking an answer decodes the keys before it: a key queued behind a
+  // release is at hand.
+  ByteStream stream;
+  stream.awaitAnswers(true);
+  stream.feed("\x1b[97;1:3ub\x1b[?62c");
+  ASSERT_TRUE(stream.takeAnswer());
+  EXPECT_TRUE(stream.codeReady());
 }
 
 // A key decoded ahead to answer codeReady is given once by next, with its
