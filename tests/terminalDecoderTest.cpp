@@ -443,6 +443,8 @@ TEST(BrokenSequences, pastTheLengthLimitAreSkippedToTheirEnd) {
       {"OSC of 10,000 bytes", "\x1b]0;" + std::string(10000, 't') + "\x07x", {'x'}},
       {"DCS of 5,000 bytes with ST", "\x1bP" + std::string(5000, 'q') + "\x1b\\x", {'x'}},
       {"the longest CSI that is still one", "\x1b[" + std::string(61, '1') + "A", {}},
+      {"a key at the limit", "\x1b[" + std::string(58, '0') + "1;2A", {224, 72}},
+      {"a key one byte past the limit", "\x1b[" + std::string(59, '0') + "1;2A", {}},
   };
   for (const OverlongCase& overlong : cases) {
     for (const std::size_t chunk : {std::size_t{4096}, std::size_t{7}}) {

@@ -534,6 +534,7 @@ TEST(KeyboardQueryWait, TakesTheAnswersWithinTheWaitAndKeepsTheKeysTypedMeanwhil
        pushEnhancedKeys,
        {'q', 'w', 224, 72}},
       {"a modifyOtherKeys level, then the attributes", {{50, "\x1b[>4;1m\x1b[?62c"}}, setModifyOtherKeys, {}},
+      {"the attributes cut short after the flags", {{50, "\x1b[?1u\x1b[?6"}, {200, "2c"}}, pushEnhancedKeys, {}},
   };
   const TerminalFamilyRow& family = familyOfTerm("xterm-256color");
   for (const QueryCase& query : cases) {
@@ -547,6 +548,27 @@ TEST(KeyboardQueryWait, TakesTheAnswersWithinTheWaitAndKeepsTheKeysTypedMeanwhil
     const std::string sent = query.modeSent.empty() ? "" : std::string(query.modeSent) + " ";
     EXPECT_EQ(terminal.transcript, "raw " + std::string(keyboardQueryFor(family)) + " " + sent) << query.what;
     EXPECT_EQ(codesRead(input), query.codes) << query.what;
+  }
+}
+
+// Whether the row written last must be flushed: what the terminal has ready
+// is taken in without waiting, and only a key that gives a code counts.
+TEST(KeyAtHand, OnTheTerminalOnlyAReadyKeyThatGivesACodeCounts) {
+  const std::vector<std::pair<std::string, bool>> cases = {
+      {"a", true},
+      {"\x1b[97;1:3u", false},  // a release
+      {"\x1b[?62c", false},     // an answer
+      {"\x1b[1;5", false},      // a key cut off
+      {"\x1b[97;1:3ub", true},
+  };
+  for (const auto& [bytes, atHand] : cases) {
+    // Nothing more comes before the next key, long after.
+    FakeTerminal terminal({{0, bytes}, {10'000, "z"}});
+    TerminalSession session(terminal);
+    ASSERT_TRUE(session.begin());
+    TerminalInput input(session, TerminalFamily::xterm);
+    EXPECT_EQ(input.codeAtHand(), atHand) << bytes.substr(1);
+    EXPECT_EQ(terminal.clock, 0) << "waited for " << bytes.substr(1);
   }
 }
 

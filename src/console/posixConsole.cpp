@@ -49,19 +49,7 @@ int readKey() { return nextKeyCode(readerState, terminalSource); }
 std::optional<KeyDetails> lastKeyDetails() { return keyDetailsOf(readerState.lastKey); }
 
 bool keyAvailable() {
-  if (codeHeld(readerState)) {
-    return true;
-  }
-  if (readerState.consoleInput != ConsoleInput::open) {
-    return false;
-  }
-  ByteStream& events = terminalInput.events();
-  if (events.codeReady()) {
-    return true;
-  }
-  // Whatever the terminal has ready is taken in without waiting; a key cut
-  // off at the end of what has arrived counts as not there yet.
-  return terminalInput.readMore(0) == ReadOutcome::bytes && events.codeReady();
+  return codeHeld(readerState) || (readerState.consoleInput == ConsoleInput::open && terminalInput.codeAtHand());
 }
 
 bool keyboardMissing() { return readerState.consoleInput == ConsoleInput::failed; }

@@ -50,3 +50,7 @@ StreamItem TerminalInput::nextEvent() {
     inputPaused = readMore(waitMs) == ReadOutcome::timedOut;
   }
 }
+
+bool TerminalInput::codeAtHand() {
+  return stream.codeReady() || (readMore(0) == ReadOutcome::bytes && stream.codeReady());
+}

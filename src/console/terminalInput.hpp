@@ -31,6 +31,11 @@ class TerminalInput {
   // has arrived. An item of endOfInput once the terminal has nothing more.
   StreamItem nextEvent();
 
+  // Whether a key that gives a code is decoded already, or is among what the
+  // terminal has ready, taken in without waiting. Releases, answers and a
+  // key cut off at the end of what has arrived count as none.
+  bool codeAtHand();
+
  private:
   TerminalSession* session = nullptr;
   ByteStream stream;
