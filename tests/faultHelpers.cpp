@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <thread>
 
 #include "keys/keyboardMode.hpp"
@@ -148,12 +150,41 @@ int countOf(const std::string& text, std::string_view part) {
   return count;
 }
 
-char processState(pid_t pid) {
+namespace {
+
+// The fields of /proc/PID/stat after the process's name: state, parent,
+// group, session and so on; empty once the process is gone.
+std::string statFields(pid_t pid) {
   std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
   std::string line;
   std::getline(stat, line);
   const std::size_t nameEnd = line.rfind(')');
-  return nameEnd != std::string::npos && nameEnd + 2 < line.size() ? line[nameEnd + 2] : '?';
+  return nameEnd != std::string::npos && nameEnd + 2 < line.size() ? line.substr(nameEnd + 2) : "";
+}
+
+}  // namespace
+
+char processState(pid_t pid) {
+  const std::string fields = statFields(pid);
+  return fields.empty() ? '?' : fields[0];
+}
+
+void killSession(pid_t session) {
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) {
+      continue;
+    }
+    const pid_t pid = std::stoi(name);
+    std::istringstream fields(statFields(pid));
+    char state = 0;
+    pid_t parent = 0;
+    pid_t group = 0;
+    pid_t sessionOfPid = 0;
+    if (fields >> state >> parent >> group >> sessionOfPid && sessionOfPid == session) {
+      kill(pid, SIGKILL);
+    }
+  }
 }
 
 bool waitForStop(pid_t pid) {

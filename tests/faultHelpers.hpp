@@ -70,5 +70,9 @@ int countOf(const std::string& text, std::string_view part);
 // '?' when there is no such process.
 char processState(pid_t pid);
 
+// Kills every process of the session `session`: a shell's jobs, and a tool
+// that outlived them.
+void killSession(pid_t session);
+
 // Waits until the process is stopped; false when it did not stop in time.
 bool waitForStop(pid_t pid);

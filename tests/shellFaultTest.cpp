@@ -262,13 +262,15 @@ class FaultMatrix : public testing::TestWithParam<FaultRow> {
   }
 
   void TearDown() override {
+    // What was left of the row: its processes, and the tool if it outlived
+    // its parent, killed and reaped.
     if (terminal.shell.pid > 0) {
-      kill(-terminal.shell.pid, SIGKILL);
+      killSession(terminal.shell.pid);
     }
     closePty(terminal.shell);
-    // What was left of the row: its processes, and the tool if it outlived
-    // its parent.
-    while (waitpid(-1, nullptr, WNOHANG) > 0) {
+    for (const auto end = Clock::now() + std::chrono::seconds(2);
+         waitpid(-1, nullptr, WNOHANG) >= 0 && Clock::now() < end;) {
+      std::this_thread::sleep_for(milliseconds(1));
     }
     std::filesystem::remove_all(terminal.directory);
   }
