@@ -2,7 +2,8 @@
  * test on a pty can check what the library does to the terminal and to the
  * signals. The first argument picks the case:
  *
- *   handback  reads a key, hands the terminal back, says "restored", waits
+ *   handback  asks whether a key is available, reads a key, hands the
+ *             terminal back, says "restored", waits
  *             for a line on standard input, then reads a key again;
  *   handlers  installs handlers of its own for SIGTERM, SIGHUP (with
  *             SA_SIGINFO) and SIGTSTP before the first read, then reads two
@@ -99,7 +100,11 @@ static const char* actionOf(int signalNumber) {
 
 static int handBack(void) {
   char line[64];
+  /* Before the first read: no terminal taken yet, no key. Told after the
+   * read, so that it follows the terminal's opening. */
+  const int before = keycodes_key_available();
   readCode();
+  printf("available before %d\n", before);
   keycodes_restore_terminal();
   say("restored");
   if (fgets(line, sizeof line, stdin) == NULL) {

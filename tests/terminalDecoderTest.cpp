@@ -389,6 +389,7 @@ TEST(Reports, areSkippedWholeAndTheNextKeySurvives) {
       "\x1b[?3u",                          // kitty keyboard flags
       "\x1b[?2004;2$y",                    // mode report
       "\x1b[2;1$y",                        // ANSI mode report
+      "\x1b[$y",                           // a $ with no number before it
       "\x1b[200~",                         // paste start
       "\x1bOz",                            // SS3 no key
       "\x1b]11;rgb:0000/0000/0000\x07",    // OSC ended by BEL

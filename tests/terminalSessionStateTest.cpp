@@ -70,6 +70,8 @@ class FakeTerminal final : public TerminalCalls {
   bool leadsGroup = false;
   // Called at a read of nothing, as the kernel's stop and continue would.
   std::function<void()> whileProbing;
+  // How many waits a signal interrupts before they begin, 10 ms each.
+  int interruptedWaits = 0;
   // How many bytes each write takes, first to last; -1 fails with EINTR and
   // -2 with EIO. Every write takes all when none is left.
   std::deque<int> writesTake;
@@ -108,6 +110,12 @@ class FakeTerminal final : public TerminalCalls {
     return inFront && (frontUntil < 0 || clock < frontUntil);
   }
   int waitForInput(int /*descriptor*/, int waitMs) override {
+    if (interruptedWaits > 0) {
+      --interruptedWaits;
+      clock += 10;
+      errno = EINTR;
+      return -1;
+    }
     if (!arrivals.empty() && (waitMs < 0 || arrivals.front() <= clock + waitMs)) {
       clock = std::max(clock, arrivals.front());
       for (; !arrivingBytes.empty() && arrivals.front() <= clock; arrivals.pop_front(), arrivingBytes.pop_front()) {
@@ -119,7 +127,14 @@ class FakeTerminal final : public TerminalCalls {
     if (pipeEnds[1] >= 0 && arrivals.empty()) {
       close(pipeEnds[1]);
       pipeEnds[1] = -1;
+      closedAt = clock;
       return 1;
+    }
+    if (closedAt >= 0 && clock > closedAt + 10'000) {
+      // A reader that goes on waiting long after the end would wait forever.
+      ADD_FAILURE() << "still waiting for input 10 s after it ended";
+      errno = EIO;
+      return -1;
     }
     clock += std::max(waitMs, 0);
     return 0;
@@ -145,6 +160,7 @@ class FakeTerminal final : public TerminalCalls {
 
  private:
   int pipeEnds[2] = {-1, -1};
+  long long closedAt = -1;
   std::deque<std::string> arrivingBytes;
 };
 
@@ -385,6 +401,12 @@ TEST_F(WaitingSession, InFrontItReturnsTheKeysAndTheTimeOut) {
   // two before the key at 250 ms, nine in the wait of 1000 ms, which its
   // tenth ends; none for the key itself.
   EXPECT_EQ(terminal.lookedAtForeground, 2 + 9);
+  // A signal that interrupts a wait (a stop and continue, say) ends neither
+  // the wait nor the input.
+  terminal.interruptedWaits = 2;
+  terminal.arrivals = {1400};
+  EXPECT_EQ(session.waitForInput(-1), InputWait::ready);
+  EXPECT_EQ(terminal.clock, 1400);
 }
 
 TEST(SessionWaits, LedByTheProcessOrItsParentAWaitWithoutLimitIsLeftToTheRead) {
@@ -535,6 +557,10 @@ TEST(KeyboardQueryWait, TakesTheAnswersWithinTheWaitAndKeepsTheKeysTypedMeanwhil
        {'q', 'w', 224, 72}},
       {"a modifyOtherKeys level, then the attributes", {{50, "\x1b[>4;1m\x1b[?62c"}}, setModifyOtherKeys, {}},
       {"the attributes cut short after the flags", {{50, "\x1b[?1u\x1b[?6"}, {200, "2c"}}, pushEnhancedKeys, {}},
+      {"no answer, a key cut off as the wait ends: the Escape wait decides it",
+       {{limit - 50, "\x1b[1;5"}, {limit + 50, "A"}},
+       "",
+       {'A'}},
   };
   const TerminalFamilyRow& family = familyOfTerm("xterm-256color");
   for (const QueryCase& query : cases) {
@@ -547,6 +573,9 @@ TEST(KeyboardQueryWait, TakesTheAnswersWithinTheWaitAndKeepsTheKeysTypedMeanwhil
     EXPECT_LE(terminal.clock, limit) << query.what;
     const std::string sent = query.modeSent.empty() ? "" : std::string(query.modeSent) + " ";
     EXPECT_EQ(terminal.transcript, "raw " + std::string(keyboardQueryFor(family)) + " " + sent) << query.what;
+    // Only the flags leave the attributes still to come: a terminal that
+    // has not begun to answer is not waited for again.
+    EXPECT_EQ(input.events().awaitingAnswers(), query.modeSent == pushEnhancedKeys) << query.what;
     EXPECT_EQ(codesRead(input), query.codes) << query.what;
   }
 }
@@ -570,6 +599,13 @@ TEST(KeyAtHand, OnTheTerminalOnlyAReadyKeyThatGivesACodeCounts) {
     EXPECT_EQ(input.codeAtHand(), atHand) << bytes.substr(1);
     EXPECT_EQ(terminal.clock, 0) << "waited for " << bytes.substr(1);
   }
+  // A terminal that has closed: the read of nothing ends the input.
+  FakeTerminal closed(std::vector<std::pair<long long, std::string>>{});
+  TerminalSession session(closed);
+  ASSERT_TRUE(session.begin());
+  TerminalInput input(session, TerminalFamily::xterm);
+  EXPECT_FALSE(input.codeAtHand());
+  EXPECT_EQ(input.nextEvent().status, StreamStatus::endOfInput);
 }
 
 // The rest of a key that comes within the Escape wait of 25 ms is part of

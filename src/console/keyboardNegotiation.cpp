@@ -1,24 +1,17 @@
 #include "console/keyboardNegotiation.hpp"
 
-#include <ctime>
-
 #include "keys/keyboardMode.hpp"
 #include "keys/terminalDecoder.hpp"
 
 namespace {
 
-long long monotonicMs() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-}
-
 // The answers, in the order the terminal sends them, up to the flags or the
-// device attributes, whichever comes first; waits up to keyboardQueryWaitMs.
-QueryAnswers awaitAnswers(TerminalInput& input) {
+// device attributes, whichever comes first; waits up to keyboardQueryWaitMs
+// by the session's clock.
+QueryAnswers awaitAnswers(const TerminalSession& session, TerminalInput& input) {
   QueryAnswers answers;
-  const long long deadline = monotonicMs() + keyboardQueryWaitMs;
-  for (long long left = keyboardQueryWaitMs; left > 0; left = deadline - monotonicMs()) {
+  const long long deadline = session.clockMs() + keyboardQueryWaitMs;
+  for (long long left = keyboardQueryWaitMs; left > 0; left = deadline - session.clockMs()) {
     while (const auto answer = input.events().takeAnswer()) {
       switch (answer->eventType) {
         case EventType::keyboardFlagsAnswer:
@@ -47,7 +40,7 @@ void negotiateKeyboardMode(TerminalSession& session, TerminalInput& input, const
   const std::string_view query = keyboardQueryFor(family);
   if (!query.empty() && session.ownsTerminal() && session.send(query)) {
     events.awaitAnswers(true);
-    answers = awaitAnswers(input);
+    answers = awaitAnswers(session, input);
     // A terminal that has not begun to answer by now never will; one that
     // has, over a slow link, still has its answers taken for no keys.
     const std::string_view held = events.heldBytes();

@@ -76,6 +76,8 @@ class TerminalSession {
   bool begin();
 
   [[nodiscard]] int descriptor() const { return terminal; }
+  // The clock the session's waits go by, in milliseconds.
+  [[nodiscard]] long long clockMs() const { return calls.monotonicMs(); }
   [[nodiscard]] bool isRaw() const { return rawMode != 0; }
   [[nodiscard]] bool keyboardModeOn() const { return modePushed != 0; }
   // From begin until end, and again from takeUpAgain.
