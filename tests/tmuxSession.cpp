@@ -78,7 +78,8 @@ TmuxSession startTmux(const std::string& command, const std::vector<std::string>
 void pressKeys(const TmuxSession& session, const std::vector<std::string>& keys) {
   std::string burst;
   for (const std::string& key : keys) {
-    burst += " " + quoted(key);
+    burst += ' ';
+    burst += quoted(key);
     if (key == "Escape") {
       run(tmuxCommand(session, "send-keys" + burst));
       std::this_thread::sleep_for(escapePause);
