@@ -114,6 +114,7 @@ TEST(CommandLine, AnythingElseIsAnErrorOnStandardErrorWithStatusTwo) {
       {{""}, "unexpected argument ''"},
       {{"-"}, "unexpected argument '-'"},
       {{"--", "-e"}, "unexpected argument '-e'"},
+      {{"--", "--"}, "unexpected argument '--'"},
       // A usage error wins over a known option, and the first one is named.
       {{"-h", "extra"}, "unexpected argument 'extra'"},
       {{"one", "-x"}, "unexpected argument 'one'"},

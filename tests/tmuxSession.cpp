@@ -129,10 +129,11 @@ bool waitForPaneText(const TmuxSession& session, const std::string& text, std::c
 }
 
 void stopTmux(const TmuxSession& session) {
-  // The server leaves its socket file behind when it is killed: it goes too.
-  const std::string socketPath = commandOutput(tmuxCommand(session, "display-message -p '#{socket_path}' 2>/dev/null"));
+  // The server leaves its socket file behind when it is killed, or when it
+  // ended on its own: the file goes too, found where tmux makes it.
   run(tmuxCommand(session, "kill-server 2>/dev/null"));
-  if (!socketPath.empty()) {
-    std::remove(socketPath.c_str());
-  }
+  const char* directory = std::getenv("TMUX_TMPDIR");
+  const std::string socketPath = std::string(directory != nullptr && *directory != '\0' ? directory : "/tmp") +
+                                 "/tmux-" + std::to_string(getuid()) + "/" + session.socket;
+  std::remove(socketPath.c_str());
 }
