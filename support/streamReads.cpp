@@ -203,3 +203,11 @@ std::vector<int> codesOf(const std::vector<StreamKey>& keys) {
   }
   return codes;
 }
+
+std::vector<int> codeNumbersOf(const KeyEvent& event) {
+  std::vector<int> numbers;
+  for (const char code : codeSequence(codesOf(event))) {
+    numbers.push_back(static_cast<unsigned char>(code));
+  }
+  return numbers;
+}

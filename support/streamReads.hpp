@@ -74,3 +74,6 @@ std::vector<std::vector<Read>> everySplit(std::string_view input, const std::vec
 
 // The codes the reader gives for the keys' events, as readKey gives them.
 std::vector<int> codesOf(const std::vector<StreamKey>& keys);
+
+// The codes of one event, each as the number a row shows.
+std::vector<int> codeNumbersOf(const KeyEvent& event);

@@ -140,9 +140,8 @@ TEST(KeyboardQueryAnswers, areEventsTakenOutOfTheStreamInOrder) {
   EXPECT_EQ(stream.takeAnswer()->eventType, flags);
   std::vector<int> codes;
   for (StreamItem item = stream.next(false); item.status == StreamStatus::event; item = stream.next(false)) {
-    for (const char code : codeSequence(codesOf(item.event))) {
-      codes.push_back(static_cast<unsigned char>(code));
-    }
+    const std::vector<int> numbers = codeNumbersOf(item.event);
+    codes.insert(codes.end(), numbers.begin(), numbers.end());
   }
   EXPECT_EQ(codes, (std::vector<int>{'q', 'w', 224, 141})) << showBytes(input);
 }

@@ -16,8 +16,8 @@
 
 #include "console/keyboardNegotiation.hpp"
 #include "console/terminalSession.hpp"
-#include "keys/keyCodes.hpp"
 #include "keys/keyboardMode.hpp"
+#include "streamReads.hpp"
 
 namespace {
 
@@ -536,9 +536,8 @@ struct QueryCase {
 std::vector<int> codesRead(TerminalInput& input) {
   std::vector<int> codes;
   for (StreamItem item = input.nextEvent(); item.status == StreamStatus::event; item = input.nextEvent()) {
-    for (const char code : codeSequence(codesOf(item.event))) {
-      codes.push_back(static_cast<unsigned char>(code));
-    }
+    const std::vector<int> numbers = codeNumbersOf(item.event);
+    codes.insert(codes.end(), numbers.begin(), numbers.end());
   }
   return codes;
 }
